@@ -1,0 +1,78 @@
+// The frame every external function follows: clear the error records,
+// convert the parameters, test for an unsupported system, make one call into
+// the calendar context, and answer either the result or the error marker
+// with the code recorded on the error object.
+//
+// Host calculation thread only.
+#ifndef ZYLO_FRAME_FUNCTION_FRAME_H_
+#define ZYLO_FRAME_FUNCTION_FRAME_H_
+
+#include <cstdint>
+#include <optional>
+
+#include "calendar/ical_functions.h"
+#include "platform/fmx/fmx.h"
+#include "platform/foundation/date.h"
+#include "platform/foundation/string.h"
+#include "plugin/plugin_state.h"
+
+namespace zylo {
+
+class FunctionFrame {
+ public:
+  // Opens the call: the last-error code is 0 and the context's last-error
+  // text is emptied.
+  FunctionFrame(const FM_DataVect* params, FM_Data* result);
+
+  uint32_t parameterCount() const { return count_; }
+  // Parameters past the ones that arrived are absent (or 0).
+  foundation::OptionalString text(uint32_t i) const;
+  int32_t integer(uint32_t i) const;
+  std::optional<foundation::Date> timestamp(uint32_t i) const;
+
+  // After the parameters: clears the error object and the last-error code.
+  void clearErrors();
+  // True, with 9015 recorded, when the system is too new for the context.
+  bool unsupportedSystem();
+  // REQUIRES: unsupportedSystem() answered false.
+  iCalFunctions& context() const { return *g_sharedFunctions; }
+
+  void answerText(const foundation::String& text);
+  void answerInteger(int32_t value);
+  void answerDate(foundation::Date date);
+  void answerTimestamp(foundation::Date date);
+  // Date text from the context, parsed first; nothing is set when it is
+  // absent or does not parse.
+  void answerDateFromText(const foundation::OptionalString& text);
+  void answerTimestampFromText(const foundation::OptionalString& text);
+
+  // Closes the call: when g_llasterror is not 0 the code goes to the error
+  // object and the result becomes the error marker.
+  void finish();
+
+ private:
+  fmx::DataVectRef params_;
+  fmx::DataRef result_;
+  uint32_t count_;
+};
+
+// Runs an external function's body so that nothing escapes into the host:
+// an exception becomes code -998 and the error marker. Always answers 0.
+template <class Body>
+FMX_Err runExternalFunction(FM_Data* result, Body&& body) noexcept;
+
+void answerUnknownException(FM_Data* result) noexcept;
+
+template <class Body>
+FMX_Err runExternalFunction(FM_Data* result, Body&& body) noexcept {
+  try {
+    body();
+  } catch (...) {
+    answerUnknownException(result);
+  }
+  return 0;
+}
+
+}  // namespace zylo
+
+#endif  // ZYLO_FRAME_FUNCTION_FRAME_H_

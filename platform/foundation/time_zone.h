@@ -1,0 +1,53 @@
+// Time zones: the offset from GMT at an instant, and wall-clock fields
+// turned back into an instant.
+//
+// Not provided: leap seconds, historical zone names beyond the system's
+// zoneinfo, and locale-specific zone abbreviations.
+#ifndef ZYLO_PLATFORM_FOUNDATION_TIME_ZONE_H_
+#define ZYLO_PLATFORM_FOUNDATION_TIME_ZONE_H_
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/foundation/date.h"
+
+namespace foundation {
+
+// Wall-clock fields of the proleptic Gregorian calendar.
+struct LocalDateTime {
+  int year = 1970, month = 1, day = 1;
+  int hour = 0, minute = 0, second = 0;
+  friend bool operator==(const LocalDateTime&, const LocalDateTime&) = default;
+};
+
+// Thread-safe: a zone is immutable once made.
+class TimeZone {
+ public:
+  virtual ~TimeZone() = default;
+  // Seconds east of GMT in force at `at`.
+  virtual int secondsFromGMT(Date at) const = 0;
+  // The instant that `local` names in this zone. A time inside a
+  // daylight-saving gap takes the offset in force before the gap; a repeated
+  // time is its first occurrence.
+  virtual Date dateFromLocal(const LocalDateTime& local) const = 0;
+  // The IANA name ("Europe/Berlin"), or none for a zone without one.
+  virtual std::optional<std::string> name() const = 0;
+};
+
+// A zone with one offset all year (tests, and "UTC").
+std::shared_ptr<const TimeZone> fixedOffsetZone(int secondsEast);
+// A zone of the system's zoneinfo, or null when the name is unknown.
+std::shared_ptr<const TimeZone> namedZone(std::string_view ianaName);
+// The process's default zone, as any Linux program finds it: the TZ variable
+// (a zone name, with or without a leading ':', or a path below zoneinfo),
+// else /etc/localtime, else UTC.
+std::shared_ptr<const TimeZone> systemDefaultZone();
+
+// The wall-clock fields of `date` in `zone`.
+LocalDateTime splitGregorian(Date date, const TimeZone& zone);
+
+}  // namespace foundation
+
+#endif  // ZYLO_PLATFORM_FOUNDATION_TIME_ZONE_H_

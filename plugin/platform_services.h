@@ -1,0 +1,38 @@
+// What the plug-in asks of the machine, behind one seam: the default time
+// zone, the clock, the operating-system version and the calendar store. The bundle
+// uses the system's; tests install their own before start-up.
+#ifndef ZYLO_PLUGIN_PLATFORM_SERVICES_H_
+#define ZYLO_PLUGIN_PLATFORM_SERVICES_H_
+
+#include <functional>
+#include <memory>
+
+#include "calendar/calendar_store.h"
+#include "platform/foundation/clock.h"
+#include "platform/foundation/os_version.h"
+#include "platform/foundation/time_zone.h"
+
+namespace zylo {
+
+struct PlatformServices {
+  std::shared_ptr<const foundation::TimeZone> timeZone;
+  std::shared_ptr<const foundation::Clock> clock;
+  std::shared_ptr<const foundation::OsVersion> osVersion;
+  // The calendar store, asked anew for every operation; may throw
+  // CalendarStoreException when the store cannot be opened.
+  std::function<std::shared_ptr<CalendarStore>()> calendarStore;
+};
+
+// The installed services; the system's until a test installs others.
+// Host calculation thread only.
+const PlatformServices& platformServices();
+void installPlatformServices(PlatformServices services);
+
+// The machine's: the zone from TZ, the version from ZYLO_OS_VERSION, and the
+// vdir store at $ZYLO_CALENDARS, else $XDG_DATA_HOME/zylo/calendars, else
+// ~/.local/share/zylo/calendars, opened on first use.
+PlatformServices systemPlatformServices();
+
+}  // namespace zylo
+
+#endif  // ZYLO_PLUGIN_PLATFORM_SERVICES_H_

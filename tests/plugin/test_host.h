@@ -1,0 +1,69 @@
+// Plays the host for the plug-in inside the test process: installs the
+// test's platform, sends the lifecycle messages and calls registered
+// functions through the SDK library, as zylo-host does across dlopen.
+#ifndef ZYLO_TESTS_PLUGIN_TEST_HOST_H_
+#define ZYLO_TESTS_PLUGIN_TEST_HOST_H_
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/fmx/host/host_api.h"
+#include "plugin/platform_services.h"
+
+namespace zylo::testing {
+
+class FixedClock : public foundation::Clock {
+ public:
+  explicit FixedClock(foundation::Date now) : now_(now) {}
+  foundation::Date now() const override { return now_; }
+
+ private:
+  foundation::Date now_;
+};
+
+class FixedOsVersion : public foundation::OsVersion {
+ public:
+  explicit FixedOsVersion(std::optional<int> minor) : minor_(minor) {}
+  std::optional<int> minorVersion() const override { return minor_; }
+
+ private:
+  std::optional<int> minor_;
+};
+
+// Services with a fixed zone (GMT), a fixed clock, an older system and no
+// store; each field can be replaced before the host starts.
+PlatformServices testPlatform();
+
+class TestHost {
+ public:
+  explicit TestHost(PlatformServices services = testPlatform(),
+                    std::filesystem::path bundle = ZYLO_TEST_BUNDLE_DIR,
+                    uint16_t hostVersion = 60);
+  ~TestHost();
+
+  intptr_t startUpResult() const { return startUp_; }
+  // Calls a registered function by name; fails the test when it is unknown.
+  fmxhost::Value call(std::u16string_view name, std::vector<fmxhost::Value> params = {});
+  // Sends one message with the given fields and answers the result field.
+  intptr_t send(uint8_t message, intptr_t result = 0);
+  // A string request into a buffer of `capacity` units filled with 'x'.
+  std::u16string requestString(uint32_t number, int32_t capacity);
+
+ private:
+  FMX_ExternCallStruct callStruct(uint8_t message);
+  std::string bundle_;
+  uint16_t hostVersion_;
+  FMX_ExternCallStruct last_{};
+  intptr_t startUp_ = 0;
+};
+
+fmxhost::Value text(std::u16string_view s);
+fmxhost::Value number(int64_t n);
+fmxhost::Value timestamp(int year, int month, int day, int hour, int minute, int second);
+std::u16string textOf(const fmxhost::Value& v);
+
+}  // namespace zylo::testing
+
+#endif  // ZYLO_TESTS_PLUGIN_TEST_HOST_H_
