@@ -43,8 +43,8 @@ class CalCalendarItem {
 
   unsigned changedFields() const { return changed_; }
 
-  // For the store. `storeFile` names the item's file inside its calendar
-  // folder; empty for an item never saved.
+  // For the store. `storeFile` is where the store keeps the item, in the
+  // store's own terms; empty for an item never saved.
   const std::string& storeFile() const { return storeFile_; }
   void setStoreFile(std::string f) { storeFile_ = std::move(f); }
   void setUid(foundation::String uid) { uid_ = std::move(uid); }

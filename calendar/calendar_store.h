@@ -52,10 +52,14 @@ class CalendarStore {
   virtual std::shared_ptr<CalEvent> eventWithUID(const foundation::String& uid,
                                                  std::optional<foundation::Date> occurrence) = 0;
 
-  // Fresh objects each call, in the same order for the same predicate while
-  // the store is unchanged.
-  virtual std::vector<std::shared_ptr<CalEvent>> eventsWithPredicate(const EventPredicate& p) = 0;
-  virtual std::vector<std::shared_ptr<CalTask>> tasksWithPredicate(const TaskPredicate& p) = 0;
+  // What a predicate selects, in the same order for the same predicate
+  // while the store is unchanged. The lists are snapshots that the store may
+  // answer again from its cache: a caller that wants to change an item
+  // copies it first.
+  using EventList = std::shared_ptr<const std::vector<std::shared_ptr<const CalEvent>>>;
+  using TaskList = std::shared_ptr<const std::vector<std::shared_ptr<const CalTask>>>;
+  virtual EventList eventsWithPredicate(const EventPredicate& p) = 0;
+  virtual TaskList tasksWithPredicate(const TaskPredicate& p) = 0;
 
   virtual bool saveCalendar(CalCalendar& calendar, StoreError& error) = 0;
   virtual bool saveEvent(CalEvent& event, CalSpan span, StoreError& error) = 0;

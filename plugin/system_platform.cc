@@ -1,10 +1,35 @@
+#include "platform/calendarstore/default_root.h"
+#include "platform/calendarstore/vdir_calendar_store.h"
 #include "plugin/platform_services.h"
 
 namespace zylo {
+namespace {
+
+// One store per root folder, made on first use and kept, so that its index
+// and caches serve every later call.
+class SystemStore {
+ public:
+  std::shared_ptr<CalendarStore> get() {
+    const std::filesystem::path root = calendarstore::defaultCalendarsRoot();
+    if (!store_ || root != root_) {
+      store_ = std::make_shared<calendarstore::VdirCalendarStore>(root, foundation::systemDefaultZone(),
+                                                                  foundation::systemClock());
+      root_ = root;
+    }
+    return store_;
+  }
+
+ private:
+  std::filesystem::path root_;
+  std::shared_ptr<CalendarStore> store_;
+};
+
+}  // namespace
 
 PlatformServices systemPlatformServices() {
+  auto store = std::make_shared<SystemStore>();
   return {foundation::systemDefaultZone(), foundation::systemClock(),
-          foundation::environmentOsVersion(), [] { return std::shared_ptr<CalendarStore>(); }};
+          foundation::environmentOsVersion(), [store] { return store->get(); }};
 }
 
 }  // namespace zylo

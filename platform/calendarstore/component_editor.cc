@@ -1,0 +1,139 @@
+#include "platform/calendarstore/component_editor.h"
+
+#include "platform/calendarstore/ical_ptr.h"
+
+namespace calendarstore {
+namespace {
+
+icalproperty* newTimeProperty(icalproperty_kind kind, icaltimetype t) {
+  icalproperty* p = icalproperty_new(kind);
+  icalproperty_set_value(p, t.is_date ? icalvalue_new_date(t) : icalvalue_new_datetime(t));
+  return p;
+}
+
+}  // namespace
+
+ComponentEditor::ComponentEditor(icalcomponent* calendar, ZonePtr zone)
+    : calendar_(calendar), zone_(std::move(zone)), zoneName_(zone_->name()) {
+  // A zone libical cannot describe is written in UTC rather than under a
+  // name other programs could not resolve.
+  if (zoneName_ && icaltimezone_get_builtin_timezone(zoneName_->c_str()) == nullptr) zoneName_.reset();
+}
+
+void ComponentEditor::removeAll(icalcomponent* c, icalproperty_kind kind) {
+  while (icalproperty* p = icalcomponent_get_first_property(c, kind)) {
+    icalcomponent_remove_property(c, p);
+    icalproperty_free(p);
+  }
+}
+
+void ComponentEditor::setText(icalcomponent* c, icalproperty_kind kind,
+                              const foundation::OptionalString& text) {
+  removeAll(c, kind);
+  if (!text || text->empty()) return;
+  icalproperty* p = icalproperty_new(kind);
+  icalproperty_set_value(p, icalvalue_new_text(foundation::toUtf8(*text).c_str()));
+  icalcomponent_add_property(c, p);
+}
+
+void ComponentEditor::setUrl(icalcomponent* c, const std::optional<foundation::Url>& url) {
+  removeAll(c, ICAL_URL_PROPERTY);
+  if (url) icalcomponent_add_property(c, icalproperty_new_url(foundation::toUtf8(url->absoluteString()).c_str()));
+}
+
+icaltimetype ComponentEditor::localTime(foundation::Date at, const foundation::TimeZone& zone,
+                                        bool asDate) const {
+  const foundation::LocalDateTime l = foundation::splitGregorian(at, zone);
+  icaltimetype t = icaltime_null_time();
+  t.year = l.year, t.month = l.month, t.day = l.day;
+  if (asDate) {
+    t.is_date = 1;
+  } else {
+    t.hour = l.hour, t.minute = l.minute, t.second = l.second;
+  }
+  return t;
+}
+
+void ComponentEditor::setTime(icalcomponent* c, icalproperty_kind kind,
+                              std::optional<foundation::Date> at, bool asDate) {
+  removeAll(c, kind);
+  if (!at) return;
+  if (asDate) {
+    icalcomponent_add_property(c, newTimeProperty(kind, localTime(*at, *zone_, true)));
+  } else if (zoneName_) {
+    icalproperty* p = newTimeProperty(kind, localTime(*at, *zone_, false));
+    icalproperty_add_parameter(p, icalparameter_new_tzid(zoneName_->c_str()));
+    icalcomponent_add_property(c, p);
+    ensureVtimezone(*zoneName_);
+  } else {
+    setUtcTime(c, kind, at);
+  }
+}
+
+void ComponentEditor::setUtcTime(icalcomponent* c, icalproperty_kind kind,
+                                 std::optional<foundation::Date> at) {
+  removeAll(c, kind);
+  if (!at) return;
+  icaltimetype t = localTime(*at, *foundation::fixedOffsetZone(0), false);
+  t.zone = icaltimezone_get_utc_timezone();
+  icalcomponent_add_property(c, newTimeProperty(kind, t));
+}
+
+void ComponentEditor::addTimeLike(icalcomponent* c, icalproperty_kind kind, foundation::Date at,
+                                  icalproperty* like, const ZonePtr& likeZone) {
+  icalvalue* v = icalproperty_get_value(like);
+  const icaltimetype reference = icalvalue_get_datetime(v);
+  icaltimetype t = localTime(at, *likeZone, reference.is_date);
+  if (!reference.is_date && icaltime_is_utc(reference)) t.zone = icaltimezone_get_utc_timezone();
+  icalproperty* p = newTimeProperty(kind, t);
+  if (icalparameter* tzid = icalproperty_get_first_parameter(like, ICAL_TZID_PARAMETER)) {
+    icalproperty_add_parameter(p, icalparameter_new_clone(tzid));
+  }
+  icalcomponent_add_property(c, p);
+}
+
+void ComponentEditor::setRule(icalcomponent* c, const std::optional<std::string>& rrule) {
+  removeAll(c, ICAL_RRULE_PROPERTY);
+  if (!rrule) return;
+  icalproperty* p = icalproperty_new_from_string(("RRULE:" + *rrule).c_str());
+  if (p) icalcomponent_add_property(c, p);
+}
+
+void ComponentEditor::setInteger(icalcomponent* c, icalproperty_kind kind, std::optional<int> value) {
+  removeAll(c, kind);
+  if (!value) return;
+  icalproperty* p = icalproperty_new(kind);
+  icalproperty_set_value(p, icalvalue_new_integer(*value));
+  icalcomponent_add_property(c, p);
+}
+
+void ComponentEditor::setStatus(icalcomponent* c, std::optional<icalproperty_status> status) {
+  removeAll(c, ICAL_STATUS_PROPERTY);
+  if (status) icalcomponent_add_property(c, icalproperty_new_status(*status));
+}
+
+void ComponentEditor::touch(icalcomponent* c, foundation::Date now) {
+  icalproperty* sequence = icalcomponent_get_first_property(c, ICAL_SEQUENCE_PROPERTY);
+  setInteger(c, ICAL_SEQUENCE_PROPERTY, sequence ? icalproperty_get_sequence(sequence) + 1 : 0);
+  setUtcTime(c, ICAL_DTSTAMP_PROPERTY, now);
+  setUtcTime(c, ICAL_LASTMODIFIED_PROPERTY, now);
+}
+
+void ComponentEditor::ensureVtimezone(const std::string& name) {
+  for (icalcomponent* z = icalcomponent_get_first_component(calendar_, ICAL_VTIMEZONE_COMPONENT); z;
+       z = icalcomponent_get_next_component(calendar_, ICAL_VTIMEZONE_COMPONENT)) {
+    icalproperty* tzid = icalcomponent_get_first_property(z, ICAL_TZID_PROPERTY);
+    if (tzid && name == icalproperty_get_tzid(tzid)) return;
+  }
+  icaltimezone* builtin = icaltimezone_get_builtin_timezone(name.c_str());
+  icalcomponent* definition = builtin ? icaltimezone_get_component(builtin) : nullptr;
+  if (definition == nullptr) return;
+  icalcomponent* copy = icalcomponent_new_clone(definition);
+  // libical names its own definitions with a vendor prefix that other
+  // programs skip; the plain IANA name is what they resolve.
+  removeAll(copy, ICAL_TZID_PROPERTY);
+  icalcomponent_add_property(copy, icalproperty_new_tzid(name.c_str()));
+  icalcomponent_add_component(calendar_, copy);
+}
+
+}  // namespace calendarstore

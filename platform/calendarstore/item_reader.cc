@@ -1,0 +1,263 @@
+#include "platform/calendarstore/item_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/calendarstore/ical_ptr.h"
+#include "platform/foundation/civil_days.h"
+
+namespace calendarstore {
+namespace {
+
+using foundation::Date;
+
+foundation::OptionalString text(const char* s) {
+  if (s == nullptr || *s == '\0') return std::nullopt;
+  return foundation::fromUtf8(s);
+}
+
+Date instantOfUtcFields(const foundation::LocalDateTime& l) {
+  return Date{std::chrono::seconds{foundation::daysFromCivil(l.year, l.month, l.day) * 86400 +
+                                   l.hour * 3600 + l.minute * 60 + l.second}};
+}
+
+class ComponentReader {
+ public:
+  ComponentReader(icalcomponent* calendar, ZoneTable& zones) : calendar_(calendar), zones_(zones) {}
+
+  ComponentRecord read(icalcomponent* c) {
+    ComponentRecord r;
+    r.uid = text(icalcomponent_get_uid(c)).value_or(u"");
+    r.title = textOf(c, ICAL_SUMMARY_PROPERTY);
+    r.notes = textOf(c, ICAL_DESCRIPTION_PROPERTY);
+    r.location = textOf(c, ICAL_LOCATION_PROPERTY);
+    r.url = textOf(c, ICAL_URL_PROPERTY);
+    r.dateStamp = instantOf(c, ICAL_LASTMODIFIED_PROPERTY);
+    if (!r.dateStamp) r.dateStamp = instantOf(c, ICAL_DTSTAMP_PROPERTY);
+    if (icalproperty* p = icalcomponent_get_first_property(c, ICAL_DTSTART_PROPERTY)) {
+      r.start = timeOf(p, icalproperty_get_dtstart(p));
+    }
+    readLength(c, r);
+    r.recurrenceId = instantOf(c, ICAL_RECURRENCEID_PROPERTY);
+    if (icalproperty* p = icalcomponent_get_first_property(c, ICAL_RRULE_PROPERTY)) {
+      r.rrule = takeText(icalproperty_get_value_as_string_r(p));
+    }
+    for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_RDATE_PROPERTY); p;
+         p = icalcomponent_get_next_property(c, ICAL_RDATE_PROPERTY)) {
+      if (auto t = timeOf(p, icalproperty_get_rdate(p).time)) r.rdates.push_back(*t);
+    }
+    for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_EXDATE_PROPERTY); p;
+         p = icalcomponent_get_next_property(c, ICAL_EXDATE_PROPERTY)) {
+      if (auto t = timeOf(p, icalproperty_get_exdate(p))) r.exdates.push_back(t->instant);
+    }
+    readAttendees(c, r);
+    readAlarms(c, r);
+    if (icalproperty* p = icalcomponent_get_first_property(c, ICAL_DUE_PROPERTY)) {
+      if (auto t = timeOf(p, icalproperty_get_due(p))) r.due = t->instant;
+    }
+    r.completed = instantOf(c, ICAL_COMPLETED_PROPERTY);
+    icalproperty* status = icalcomponent_get_first_property(c, ICAL_STATUS_PROPERTY);
+    r.isCompleted = r.completed || (status && icalproperty_get_status(status) == ICAL_STATUS_COMPLETED);
+    if (icalproperty* p = icalcomponent_get_first_property(c, ICAL_PRIORITY_PROPERTY)) {
+      r.priority = icalproperty_get_priority(p);
+    }
+    return r;
+  }
+
+  std::optional<Date> instantOf(icalproperty* p, icaltimetype t) {
+    auto s = timeOf(p, t);
+    if (!s) return std::nullopt;
+    return s->instant;
+  }
+
+ private:
+  static foundation::OptionalString textOf(icalcomponent* c, icalproperty_kind kind) {
+    icalproperty* p = icalcomponent_get_first_property(c, kind);
+    if (p == nullptr) return std::nullopt;
+    icalvalue* v = icalproperty_get_value(p);
+    if (v == nullptr) return std::nullopt;
+    // URL values are URIs, the others texts; both come back unescaped.
+    return text(icalvalue_isa(v) == ICAL_TEXT_VALUE ? icalvalue_get_text(v)
+                                                    : icalvalue_as_ical_string(v));
+  }
+
+  std::optional<Date> instantOf(icalcomponent* c, icalproperty_kind kind) {
+    icalproperty* p = icalcomponent_get_first_property(c, kind);
+    if (p == nullptr) return std::nullopt;
+    icalvalue* v = icalproperty_get_value(p);
+    if (v == nullptr) return std::nullopt;
+    auto t = timeOf(p, icalvalue_get_datetime(v));
+    if (!t) return std::nullopt;
+    return t->instant;
+  }
+
+  // libical is never asked to convert a local time: it resolves daylight-
+  // saving gaps and repeats the wrong way, so the zone table's zones do.
+  std::optional<StoredTime> timeOf(icalproperty* p, icaltimetype t) {
+    if (icaltime_is_null_time(t) || !icaltime_is_valid_time(t)) return std::nullopt;
+    StoredTime s;
+    s.isDate = t.is_date;
+    s.local = {t.year, t.month, t.day, t.is_date ? 0 : t.hour, t.is_date ? 0 : t.minute,
+               t.is_date ? 0 : t.second};
+    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > foundation::daysInMonth(t.year, t.month)) {
+      return std::nullopt;
+    }
+    if (!t.is_date && icaltime_is_utc(t)) {
+      s.zone = zones_.utc();
+      s.instant = instantOfUtcFields(s.local);
+      return s;
+    }
+    s.zone = zones_.defaultZone();
+    if (!t.is_date) {
+      if (icalparameter* tzid = icalproperty_get_first_parameter(p, ICAL_TZID_PARAMETER)) {
+        if (ZonePtr zone = zones_.zoneFor(icalparameter_get_tzid(tzid), calendar_)) s.zone = zone;
+      }
+    }
+    s.instant = s.zone->dateFromLocal(s.local);
+    return s;
+  }
+
+  void readLength(icalcomponent* c, ComponentRecord& r) {
+    if (!r.start) return;
+    if (icalproperty* p = icalcomponent_get_first_property(c, ICAL_DTEND_PROPERTY)) {
+      if (auto end = timeOf(p, icalproperty_get_dtend(p))) {
+        r.durationSeconds = std::max<int64_t>(0, (end->instant - r.start->instant).count());
+        if (r.start->isDate) {
+          r.durationDays = static_cast<int>(std::max<int64_t>(
+              0, foundation::daysFromCivil(end->local.year, end->local.month, end->local.day) -
+                     foundation::daysFromCivil(r.start->local.year, r.start->local.month,
+                                               r.start->local.day)));
+        }
+        return;
+      }
+    }
+    if (icalproperty* p = icalcomponent_get_first_property(c, ICAL_DURATION_PROPERTY)) {
+      const icaldurationtype d = icalproperty_get_duration(p);
+      if (!d.is_neg) {
+        r.durationSeconds = icaldurationtype_as_int(d);
+        r.durationDays = static_cast<int>(d.days + 7 * d.weeks);
+      }
+      return;
+    }
+    if (r.start->isDate) r.durationSeconds = 86400, r.durationDays = 1;
+  }
+
+  static foundation::OptionalString statusWords(icalproperty* p) {
+    icalparameter* partstat = icalproperty_get_first_parameter(p, ICAL_PARTSTAT_PARAMETER);
+    switch (partstat ? icalparameter_get_partstat(partstat) : ICAL_PARTSTAT_NEEDSACTION) {
+      case ICAL_PARTSTAT_NEEDSACTION: return u"needs action";
+      case ICAL_PARTSTAT_ACCEPTED: return u"accepted";
+      case ICAL_PARTSTAT_DECLINED: return u"declined";
+      case ICAL_PARTSTAT_TENTATIVE: return u"tentative";
+      case ICAL_PARTSTAT_DELEGATED: return u"delegated";
+      case ICAL_PARTSTAT_COMPLETED: return u"completed";
+      case ICAL_PARTSTAT_INPROCESS: return u"in process";
+      case ICAL_PARTSTAT_X: {
+        // Values libical has no name for, IN-PROCESS among them, come as text.
+        std::string words = icalparameter_get_xvalue(partstat) ? icalparameter_get_xvalue(partstat) : "";
+        for (char& c : words) c = c == '-' ? ' ' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text(words.c_str());
+      }
+      default: return std::nullopt;
+    }
+  }
+
+  static void readAttendees(icalcomponent* c, ComponentRecord& r) {
+    for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_ATTENDEE_PROPERTY); p;
+         p = icalcomponent_get_next_property(c, ICAL_ATTENDEE_PROPERTY)) {
+      r.hasAttendees = true;
+      zylo::CalAttendee a;
+      if (auto address = text(icalproperty_get_attendee(p))) {
+        a.address = foundation::Url::withString(*address);
+      }
+      if (icalparameter* cn = icalproperty_get_first_parameter(p, ICAL_CN_PARAMETER)) {
+        a.commonName = text(icalparameter_get_cn(cn));
+      }
+      a.status = statusWords(p);
+      r.attendees.push_back(std::move(a));
+    }
+  }
+
+  static void readAlarms(icalcomponent* c, ComponentRecord& r) {
+    for (icalcomponent* alarm = icalcomponent_get_first_component(c, ICAL_VALARM_COMPONENT); alarm;
+         alarm = icalcomponent_get_next_component(c, ICAL_VALARM_COMPONENT)) {
+      icalproperty* p = icalcomponent_get_first_property(alarm, ICAL_TRIGGER_PROPERTY);
+      if (p == nullptr) continue;
+      const icaltriggertype trigger = icalproperty_get_trigger(p);
+      AlarmTrigger t;
+      if (!icaltime_is_null_time(trigger.time)) {
+        const icaltimetype at = trigger.time;
+        t.absolute = instantOfUtcFields({at.year, at.month, at.day, at.hour, at.minute, at.second});
+      } else {
+        t.offsetSeconds = icaldurationtype_as_int(trigger.duration);
+        icalparameter* related = icalproperty_get_first_parameter(p, ICAL_RELATED_PARAMETER);
+        t.fromEnd = related && icalparameter_get_related(related) == ICAL_RELATED_END;
+      }
+      r.alarms.push_back(t);
+    }
+  }
+
+  icalcomponent* calendar_;
+  ZoneTable& zones_;
+};
+
+}  // namespace
+
+ReadOutcome readItemCalendar(icalcomponent* calendar, ZoneTable& zones) {
+  if (calendar == nullptr || icalcomponent_isa(calendar) != ICAL_VCALENDAR_COMPONENT) {
+    return {std::nullopt, "the file is not an iCalendar calendar"};
+  }
+  std::vector<icalcomponent*> events, tasks;
+  for (icalcomponent* c = icalcomponent_get_first_component(calendar, ICAL_ANY_COMPONENT); c;
+       c = icalcomponent_get_next_component(calendar, ICAL_ANY_COMPONENT)) {
+    if (icalcomponent_isa(c) == ICAL_VEVENT_COMPONENT) events.push_back(c);
+    if (icalcomponent_isa(c) == ICAL_VTODO_COMPONENT) tasks.push_back(c);
+  }
+  if (events.empty() == tasks.empty()) {
+    return {std::nullopt, events.empty() ? "the file holds no event or task"
+                                         : "the file holds both events and tasks"};
+  }
+  ComponentReader reader(calendar, zones);
+  ItemRecord item;
+  item.kind = events.empty() ? ItemKind::kTask : ItemKind::kEvent;
+  bool haveMain = false;
+  for (icalcomponent* c : events.empty() ? tasks : events) {
+    ComponentRecord record = reader.read(c);
+    if (record.uid.empty()) return {std::nullopt, "an item in the file has no UID"};
+    if (haveMain || !item.overrides.empty()) {
+      const auto& first = haveMain ? item.main.uid : item.overrides.front().uid;
+      if (record.uid != first) return {std::nullopt, "the file holds items with different UIDs"};
+    }
+    if (record.recurrenceId && item.kind == ItemKind::kEvent) {
+      item.overrides.push_back(std::move(record));
+    } else if (!haveMain) {
+      item.main = std::move(record);
+      haveMain = true;
+    } else {
+      return {std::nullopt, "the file holds the same item twice"};
+    }
+  }
+  if (!haveMain) return {std::nullopt, "the file holds only changed occurrences of an event"};
+  if (item.kind == ItemKind::kEvent && !item.main.start) {
+    return {std::nullopt, "the event has no start"};
+  }
+  return {std::move(item), {}};
+}
+
+std::optional<Date> instantOfTime(icalproperty* p, icaltimetype t, icalcomponent* calendar,
+                                  ZoneTable& zones) {
+  return ComponentReader(calendar, zones).instantOf(p, t);
+}
+
+ComponentRecord readComponent(icalcomponent* component, icalcomponent* calendar, ZoneTable& zones) {
+  return ComponentReader(calendar, zones).read(component);
+}
+
+ReadOutcome readItemFile(std::string_view bytes, ZoneTable& zones) {
+  if (bytes.find('\0') != std::string_view::npos) return {std::nullopt, "the file is not text"};
+  const std::string text(bytes);
+  ComponentPtr calendar(icalparser_parse_string(text.c_str()));
+  return readItemCalendar(calendar.get(), zones);
+}
+
+}  // namespace calendarstore

@@ -1,0 +1,70 @@
+// What the store keeps of one item file once it has read it: the fields the
+// calendar model shows, of the main component and of each override, without
+// libical's components (which are kept by nobody between calls).
+#ifndef ZYLO_PLATFORM_CALENDARSTORE_ITEM_RECORD_H_
+#define ZYLO_PLATFORM_CALENDARSTORE_ITEM_RECORD_H_
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "calendar/cal_attendee.h"
+#include "calendar/cal_recurrence_rule.h"
+#include "platform/calendarstore/zone_table.h"
+#include "platform/foundation/date.h"
+#include "platform/foundation/string.h"
+#include "platform/foundation/time_zone.h"
+
+namespace calendarstore {
+
+// A time as the file wrote it, with the instant it names.
+struct StoredTime {
+  foundation::Date instant;
+  foundation::LocalDateTime local;  // wall-clock fields in `zone`
+  ZonePtr zone;                     // UTC for a "Z" time, the default zone when floating
+  bool isDate = false;
+};
+
+// An alarm's trigger: an offset from the start or end, or a fixed instant.
+struct AlarmTrigger {
+  std::optional<foundation::Date> absolute;
+  int64_t offsetSeconds = 0;
+  bool fromEnd = false;
+};
+
+// One VEVENT or VTODO.
+struct ComponentRecord {
+  foundation::String uid;
+  foundation::OptionalString title, notes, location, url;
+  std::optional<foundation::Date> dateStamp;
+  std::optional<StoredTime> start;
+  // An event's length: from DTEND, DURATION, or the defaults for a missing
+  // end (none for a time, one day for a date).
+  int64_t durationSeconds = 0;
+  int durationDays = 0;  // whole days of an all-day event
+  std::optional<foundation::Date> recurrenceId;
+  std::optional<std::string> rrule;  // the RRULE text
+  std::vector<StoredTime> rdates;
+  std::vector<foundation::Date> exdates;
+  std::vector<zylo::CalAttendee> attendees;
+  bool hasAttendees = false;
+  std::vector<AlarmTrigger> alarms;
+  // Tasks.
+  std::optional<foundation::Date> due, completed;
+  bool isCompleted = false;
+  int priority = 0;
+};
+
+enum class ItemKind { kEvent, kTask };
+
+// One item file.
+struct ItemRecord {
+  ItemKind kind = ItemKind::kEvent;
+  ComponentRecord main;
+  std::vector<ComponentRecord> overrides;  // events only, by RECURRENCE-ID
+  zylo::CalRecurrenceRule::Ptr rule;       // the model's view of the main RRULE
+};
+
+}  // namespace calendarstore
+
+#endif  // ZYLO_PLATFORM_CALENDARSTORE_ITEM_RECORD_H_

@@ -1,0 +1,210 @@
+#include "platform/calendarstore/occurrence_expander.h"
+
+#include <libical/ical.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "platform/foundation/civil_days.h"
+
+namespace calendarstore {
+namespace {
+
+using foundation::Date;
+using std::chrono::seconds;
+
+// A rule that yields more than this (FREQ=SECONDLY over years) is cut off
+// rather than allowed to hold the host.
+constexpr int kMaxIterations = 200000;
+
+icaltimetype floatingTime(const foundation::LocalDateTime& l, bool isDate) {
+  icaltimetype t = icaltime_null_time();
+  t.year = l.year, t.month = l.month, t.day = l.day;
+  if (isDate) {
+    t.is_date = 1;
+  } else {
+    t.hour = l.hour, t.minute = l.minute, t.second = l.second;
+  }
+  return t;
+}
+
+foundation::LocalDateTime fieldsOf(const icaltimetype& t) {
+  return {t.year, t.month, t.day, t.is_date ? 0 : t.hour, t.is_date ? 0 : t.minute,
+          t.is_date ? 0 : t.second};
+}
+
+// The span of an occurrence starting at `start` with the component's length;
+// whole days of an all-day event are counted on the calendar, so that a day
+// stays a day across a daylight-saving change.
+Date endOf(const ComponentRecord& c, Date start) {
+  if (!c.start || !c.start->isDate || c.durationDays == 0) return start + seconds{c.durationSeconds};
+  foundation::LocalDateTime l = foundation::splitGregorian(start, *c.start->zone);
+  const auto civil = foundation::civilFromDays(
+      foundation::daysFromCivil(l.year, l.month, l.day) + c.durationDays);
+  return c.start->zone->dateFromLocal({static_cast<int>(civil.year), civil.month, civil.day, 0, 0, 0});
+}
+
+// The instant UNTIL stands for: a UTC time as written, a date the end of
+// that day, a local time in the event's zone.
+Date untilInstant(const icaltimetype& until, const StoredTime& start) {
+  foundation::LocalDateTime l = fieldsOf(until);
+  if (until.is_date) {
+    l.hour = 23, l.minute = 59, l.second = 59;
+    return start.zone->dateFromLocal(l);
+  }
+  if (icaltime_is_utc(until)) return foundation::fixedOffsetZone(0)->dateFromLocal(l);
+  return start.zone->dateFromLocal(l);
+}
+
+// Calls `visit` with each date the rule yields in [from, to), ascending,
+// until `visit` answers false. The event's own start is not among them.
+void forEachRuleDate(const ItemRecord& event, Date from, Date to,
+                     const std::function<bool(Date)>& visit) {
+  const StoredTime& start = *event.main.start;
+  if (!event.main.rrule) return;
+  icalrecurrencetype rule = icalrecurrencetype_from_string(event.main.rrule->c_str());
+  if (rule.freq == ICAL_NO_RECURRENCE || rule.interval < 1) return;
+  std::optional<Date> until;
+  if (!icaltime_is_null_time(rule.until)) until = untilInstant(rule.until, start);
+  rule.until = icaltime_null_time();
+  icalrecur_iterator* it = icalrecur_iterator_new(rule, floatingTime(start.local, start.isDate));
+  if (it == nullptr) return;
+  // Without a count the iterator can skip ahead to the window.
+  const Date skipTo = from - std::chrono::days{2};
+  if (rule.count == 0 && skipTo > start.instant) {
+    icalrecur_iterator_set_start(
+        it, floatingTime(foundation::splitGregorian(skipTo, *start.zone), start.isDate));
+  }
+  for (int n = 0; n < kMaxIterations; ++n) {
+    const icaltimetype t = icalrecur_iterator_next(it);
+    if (icaltime_is_null_time(t)) break;
+    const Date instant = start.zone->dateFromLocal(fieldsOf(t));
+    if ((until && instant > *until) || instant >= to) break;
+    if (instant >= from && instant != start.instant && !visit(instant)) break;
+  }
+  icalrecur_iterator_free(it);
+}
+
+// The same with the event's own start and its extra dates first.
+void forEachOriginal(const ItemRecord& event, Date from, Date to,
+                     const std::function<bool(Date)>& visit) {
+  const Date start = event.main.start->instant;
+  if (start >= from && start < to && !visit(start)) return;
+  for (const StoredTime& rdate : event.main.rdates) {
+    if (rdate.instant >= from && rdate.instant < to && !visit(rdate.instant)) return;
+  }
+  forEachRuleDate(event, from, to, visit);
+}
+
+bool excluded(const ItemRecord& event, Date original) {
+  const auto& ex = event.main.exdates;
+  return std::find(ex.begin(), ex.end(), original) != ex.end();
+}
+
+const ComponentRecord* overrideOf(const ItemRecord& event, Date original) {
+  for (const ComponentRecord& o : event.overrides) {
+    if (o.recurrenceId == original) return &o;
+  }
+  return nullptr;
+}
+
+Occurrence occurrenceOf(const ItemRecord& event, Date original) {
+  if (const ComponentRecord* o = overrideOf(event, original)) {
+    const Date start = o->start ? o->start->instant : original;
+    return {original, start, endOf(*o, start), o, true};
+  }
+  return {original, original, endOf(event.main, original), &event.main, false};
+}
+
+bool overlaps(const Occurrence& o, Date from, Date to) {
+  if (o.start == o.end) return o.start >= from && o.start < to;
+  return o.start < to && o.end > from;
+}
+
+}  // namespace
+
+bool repeats(const ItemRecord& event) {
+  return event.kind == ItemKind::kEvent && (event.main.rrule || !event.main.rdates.empty());
+}
+
+std::vector<Occurrence> occurrencesBetween(const ItemRecord& event, Date from, Date to) {
+  std::vector<Occurrence> found;
+  if (!event.main.start) return found;
+  if (!repeats(event)) {
+    const Date start = event.main.start->instant;
+    Occurrence only{std::nullopt, start, endOf(event.main, start), &event.main, false};
+    if (overlaps(only, from, to)) found.push_back(only);
+    return found;
+  }
+  // An occurrence that began before `from` may still run into the range.
+  const Date earliest = from - seconds{event.main.durationSeconds} - std::chrono::days{1};
+  forEachOriginal(event, earliest, to, [&](Date original) {
+    if (!excluded(event, original) && !overrideOf(event, original)) {
+      Occurrence o = occurrenceOf(event, original);
+      if (overlaps(o, from, to)) found.push_back(o);
+    }
+    return true;
+  });
+  // Overrides may have moved their occurrence anywhere.
+  for (const ComponentRecord& o : event.overrides) {
+    if (excluded(event, *o.recurrenceId)) continue;
+    Occurrence moved = occurrenceOf(event, *o.recurrenceId);
+    if (overlaps(moved, from, to)) found.push_back(moved);
+  }
+  std::sort(found.begin(), found.end(),
+            [](const Occurrence& a, const Occurrence& b) { return *a.occurrence < *b.occurrence; });
+  found.erase(std::unique(found.begin(), found.end(),
+                          [](const Occurrence& a, const Occurrence& b) {
+                            return a.occurrence == b.occurrence;
+                          }),
+              found.end());
+  return found;
+}
+
+std::optional<Occurrence> firstOccurrence(const ItemRecord& event) {
+  if (!event.main.start) return std::nullopt;
+  if (!repeats(event)) {
+    const Date start = event.main.start->instant;
+    return Occurrence{std::nullopt, start, endOf(event.main, start), &event.main, false};
+  }
+  std::optional<Date> first;
+  auto consider = [&](Date d) {
+    if (!excluded(event, d) && (!first || d < *first)) first = d;
+  };
+  consider(event.main.start->instant);
+  for (const StoredTime& rdate : event.main.rdates) consider(rdate.instant);
+  // Rule dates ascend: the first one not excluded is the only candidate.
+  forEachRuleDate(event, foundation::distantPast(), first.value_or(foundation::distantFuture()),
+                  [&](Date d) {
+                    if (excluded(event, d)) return true;
+                    consider(d);
+                    return false;
+                  });
+  if (!first) return std::nullopt;
+  return occurrenceOf(event, *first);
+}
+
+int originalsBefore(const ItemRecord& event, Date original) {
+  int count = 0;
+  if (!event.main.start) return 0;
+  forEachOriginal(event, foundation::distantPast(), original, [&](Date) {
+    ++count;
+    return true;
+  });
+  return count;
+}
+
+std::optional<Occurrence> occurrenceAt(const ItemRecord& event, Date original) {
+  if (!repeats(event) || excluded(event, original)) return std::nullopt;
+  bool generated = overrideOf(event, original) != nullptr;
+  if (!generated) {
+    forEachOriginal(event, original, original + seconds{1}, [&](Date) {
+      generated = true;
+      return false;
+    });
+  }
+  if (!generated) return std::nullopt;
+  return occurrenceOf(event, original);
+}
+
+}  // namespace calendarstore

@@ -1,0 +1,40 @@
+// The occurrences of an event: its rule and extra dates expanded in the
+// event's own zone, less the excluded dates, with the overridden ones
+// replaced by their overrides.
+//
+// Not thread-safe: libical's rule iterator is used under the store's lock.
+#ifndef ZYLO_PLATFORM_CALENDARSTORE_OCCURRENCE_EXPANDER_H_
+#define ZYLO_PLATFORM_CALENDARSTORE_OCCURRENCE_EXPANDER_H_
+
+#include <optional>
+#include <vector>
+
+#include "platform/calendarstore/item_record.h"
+
+namespace calendarstore {
+
+struct Occurrence {
+  // The original start; none for an event that does not repeat.
+  std::optional<foundation::Date> occurrence;
+  foundation::Date start, end;
+  const ComponentRecord* component;  // the main component or an override
+  bool isDetached = false;
+};
+
+bool repeats(const ItemRecord& event);
+
+// Every occurrence whose span overlaps [from, to); a zero-length one counts
+// when its start lies in the range. Unordered.
+std::vector<Occurrence> occurrencesBetween(const ItemRecord& event, foundation::Date from,
+                                           foundation::Date to);
+// The event itself, or a repeating event's first occurrence.
+std::optional<Occurrence> firstOccurrence(const ItemRecord& event);
+// How many dates the series yields before `original`, excluded ones too
+// (what a COUNT counts).
+int originalsBefore(const ItemRecord& event, foundation::Date original);
+// The occurrence whose original start is `original`.
+std::optional<Occurrence> occurrenceAt(const ItemRecord& event, foundation::Date original);
+
+}  // namespace calendarstore
+
+#endif  // ZYLO_PLATFORM_CALENDARSTORE_OCCURRENCE_EXPANDER_H_

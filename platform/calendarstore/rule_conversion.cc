@@ -1,0 +1,127 @@
+#include "platform/calendarstore/rule_conversion.h"
+
+#include <libical/ical.h>
+
+#include <cstdio>
+
+#include "platform/foundation/civil_days.h"
+
+namespace calendarstore {
+namespace {
+
+using zylo::CalRecurrenceRule;
+
+constexpr const char* kDayNames[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
+
+template <size_t N>
+std::vector<int> listOf(const short (&values)[N]) {
+  std::vector<int> list;
+  for (size_t i = 0; i < N && values[i] != ICAL_RECURRENCE_ARRAY_MAX; ++i) list.push_back(values[i]);
+  return list;
+}
+
+template <size_t N>
+bool used(const short (&values)[N]) {
+  return values[0] != ICAL_RECURRENCE_ARRAY_MAX;
+}
+
+int typeOf(icalrecurrencetype_frequency f) {
+  switch (f) {
+    case ICAL_DAILY_RECURRENCE: return CalRecurrenceRule::kDaily;
+    case ICAL_WEEKLY_RECURRENCE: return CalRecurrenceRule::kWeekly;
+    case ICAL_MONTHLY_RECURRENCE: return CalRecurrenceRule::kMonthly;
+    case ICAL_YEARLY_RECURRENCE: return CalRecurrenceRule::kYearly;
+    default: return CalRecurrenceRule::kOther;
+  }
+}
+
+const char* frequencyName(int type) {
+  constexpr const char* kNames[] = {"DAILY", "WEEKLY", "MONTHLY", "YEARLY"};
+  return type >= 0 && type <= 3 ? kNames[type] : "DAILY";
+}
+
+std::string joined(const std::vector<std::string>& parts) {
+  std::string out;
+  for (const auto& p : parts) out += (out.empty() ? "" : ",") + p;
+  return out;
+}
+
+foundation::Date untilOf(const icaltimetype& until, const StoredTime& start) {
+  foundation::LocalDateTime l{until.year, until.month, until.day, 0, 0, 0};
+  if (!until.is_date) l.hour = until.hour, l.minute = until.minute, l.second = until.second;
+  if (until.is_date) return start.zone->dateFromLocal(l);
+  if (icaltime_is_utc(until)) return foundation::fixedOffsetZone(0)->dateFromLocal(l);
+  return start.zone->dateFromLocal(l);
+}
+
+}  // namespace
+
+CalRecurrenceRule::Ptr ruleFromText(const std::string& rrule, const StoredTime& start) {
+  icalrecurrencetype r = icalrecurrencetype_from_string(rrule.c_str());
+  CalRecurrenceRule::Parts p;
+  p.type = typeOf(r.freq);
+  p.interval = r.interval;
+  p.sourceRule = rrule;
+  if (rrule.find("WKST=") != std::string::npos) p.firstDayOfTheWeek = r.week_start;
+  if (!icaltime_is_null_time(r.until)) {
+    p.end = zylo::CalRecurrenceEnd::recurrenceEndWithEndDate(untilOf(r.until, start));
+  } else if (r.count > 0) {
+    p.end = zylo::CalRecurrenceEnd::recurrenceEndWithOccurrenceCount(r.count);
+  }
+  const bool weekly = p.type == CalRecurrenceRule::kWeekly || p.type == CalRecurrenceRule::kDaily;
+  for (int day : listOf(r.by_day)) {
+    const int weekday = icalrecurrencetype_day_day_of_week(static_cast<short>(day));
+    const int position = icalrecurrencetype_day_position(static_cast<short>(day));
+    if (weekly && position == 0) {
+      p.daysOfTheWeek.push_back(weekday);
+    } else {
+      p.nthWeekDaysOfTheMonth.push_back({position, weekday});
+    }
+  }
+  p.daysOfTheMonth = listOf(r.by_month_day);
+  p.monthsOfTheYear = listOf(r.by_month);
+  const bool beyondModel = used(r.by_second) || used(r.by_minute) || used(r.by_hour) ||
+                           used(r.by_year_day) || used(r.by_week_no) || used(r.by_set_pos);
+  if (beyondModel) p.type = CalRecurrenceRule::kOther;
+  return CalRecurrenceRule::fromStore(std::move(p));
+}
+
+std::string ruleText(const CalRecurrenceRule& rule, const StoredTime& start) {
+  if (rule.sourceRule()) return *rule.sourceRule();
+  std::string text = std::string("FREQ=") + frequencyName(rule.recurrenceType());
+  if (rule.recurrenceInterval() > 1) text += ";INTERVAL=" + std::to_string(rule.recurrenceInterval());
+  std::vector<std::string> days;
+  for (int d : rule.daysOfTheWeek()) days.push_back(kDayNames[d - 1]);
+  for (const zylo::CalNthWeekDay& n : rule.nthWeekDaysOfTheMonth()) {
+    days.push_back((n.weekNumber != 0 ? std::to_string(n.weekNumber) : "") + kDayNames[n.dayOfTheWeek - 1]);
+  }
+  if (!days.empty()) text += ";BYDAY=" + joined(days);
+  std::vector<std::string> numbers;
+  for (int d : rule.daysOfTheMonth()) numbers.push_back(std::to_string(d));
+  if (!numbers.empty()) text += ";BYMONTHDAY=" + joined(numbers);
+  numbers.clear();
+  for (int m : rule.monthsOfTheYear()) numbers.push_back(std::to_string(m));
+  if (!numbers.empty()) text += ";BYMONTH=" + joined(numbers);
+  if (rule.firstDayOfTheWeek() >= 1 && rule.firstDayOfTheWeek() <= 7) {
+    text += std::string(";WKST=") + kDayNames[rule.firstDayOfTheWeek() - 1];
+  }
+  if (const auto& end = rule.recurrenceEnd()) {
+    char until[32];
+    if (end->usesEndDate()) {
+      if (start.isDate) {
+        const auto l = foundation::splitGregorian(*end->endDate(), *start.zone);
+        std::snprintf(until, sizeof until, "%04d%02d%02d", l.year, l.month, l.day);
+      } else {
+        const auto l = foundation::splitGregorian(*end->endDate(), *foundation::fixedOffsetZone(0));
+        std::snprintf(until, sizeof until, "%04d%02d%02dT%02d%02d%02dZ", l.year, l.month, l.day,
+                      l.hour, l.minute, l.second);
+      }
+      text += std::string(";UNTIL=") + until;
+    } else if (end->occurrenceCount() > 0) {
+      text += ";COUNT=" + std::to_string(end->occurrenceCount());
+    }
+  }
+  return text;
+}
+
+}  // namespace calendarstore

@@ -1,0 +1,380 @@
+#include "platform/calendarstore/vdir_calendar_store.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "platform/calendarstore/item_reader.h"
+#include "platform/calendarstore/rule_conversion.h"
+
+namespace calendarstore {
+namespace {
+
+namespace fs = std::filesystem;
+using foundation::Date;
+using zylo::CalendarStoreException;
+
+// An item file larger than this is not read (no calendar item is that big).
+constexpr uintmax_t kMaxItemBytes = 16 * 1024 * 1024;
+// Answers kept for repeated event queries.
+constexpr size_t kCachedQueries = 8;
+// How far ahead the next alarm of a repeating event is looked for.
+constexpr auto kAlarmHorizon = std::chrono::days{800};
+
+foundation::String rootText(const fs::path& root) { return foundation::fromUtf8(root.string()); }
+
+std::optional<Date> nextTrigger(const ComponentRecord& c, Date start, Date end, Date now) {
+  std::optional<Date> next;
+  for (const AlarmTrigger& t : c.alarms) {
+    const Date at = t.absolute ? *t.absolute : (t.fromEnd ? end : start) + std::chrono::seconds{t.offsetSeconds};
+    if (at > now && (!next || at < *next)) next = at;
+  }
+  return next;
+}
+
+bool hasAlarms(const ItemRecord& item) {
+  if (!item.main.alarms.empty()) return true;
+  return std::any_of(item.overrides.begin(), item.overrides.end(),
+                     [](const ComponentRecord& o) { return !o.alarms.empty(); });
+}
+
+// The next alarm of an event after `now`, across its occurrences.
+std::optional<Date> nextAlarmOf(const ItemRecord& item, Date now) {
+  if (!hasAlarms(item)) return std::nullopt;
+  std::optional<Date> next;
+  for (const Occurrence& o : occurrencesBetween(item, now - std::chrono::days{30}, now + kAlarmHorizon)) {
+    auto at = nextTrigger(*o.component, o.start, o.end, now);
+    if (at && (!next || *at < *next)) next = at;
+  }
+  return next;
+}
+
+std::optional<Date> nextTaskAlarm(const ComponentRecord& task, Date now) {
+  const auto base = task.start ? std::optional<Date>(task.start->instant) : task.due;
+  if (!base) return std::nullopt;
+  return nextTrigger(task, *base, task.due.value_or(*base), now);
+}
+
+bool taskSelected(const ComponentRecord& t, const zylo::TaskPredicate& p) {
+  switch (p.kind) {
+    case zylo::TaskPredicate::kAll: return true;
+    case zylo::TaskPredicate::kUncompleted: return !t.isCompleted;
+    case zylo::TaskPredicate::kUncompletedDueBefore: return !t.isCompleted && t.due && p.date && *t.due < *p.date;
+    case zylo::TaskPredicate::kCompletedSince:
+      return t.isCompleted && t.completed && p.date && *t.completed >= *p.date;
+  }
+  return false;
+}
+
+}  // namespace
+
+VdirCalendarStore::VdirCalendarStore(fs::path root, ZonePtr defaultZone,
+                                     std::shared_ptr<const foundation::Clock> clock,
+                                     std::shared_ptr<FileSystem> files)
+    : root_(std::move(root)), clock_(std::move(clock)), files_(std::move(files)),
+      zones_(std::move(defaultZone)) {
+  // A malformed file must never abort the host process.
+  icalerror_set_errors_are_fatal(0);
+}
+
+// --- The index ---------------------------------------------------------------
+
+void VdirCalendarStore::refresh() {
+  std::error_code error;
+  const fs::file_status status = fs::status(root_, error);
+  if (!fs::exists(status)) {
+    if (!fs::create_directories(root_, error) && error) {
+      throw CalendarStoreException(u"The calendar folder " + rootText(root_) +
+                                   u" cannot be created: " + foundation::fromUtf8(error.message()) + u".");
+    }
+  } else if (!fs::is_directory(status)) {
+    throw CalendarStoreException(u"The calendar folder " + rootText(root_) + u" is not a folder.");
+  }
+  FolderWatch::Changes changes;
+  if (watch_) changes = watch_->takeChanges();
+  if (!watch_ || (changes.everything && watch_->active())) {
+    // First use, or the watch lost track (the root itself moved): watch
+    // everything afresh.
+    watch_ = std::make_unique<FolderWatch>();
+    watch_->watchRoot(root_);
+    changes.root = changes.everything = true;
+  }
+  if (changes.root) rescanRoot();
+  for (auto& [name, entry] : calendars_) {
+    if (changes.everything || changes.calendars.contains(name)) rescanCalendar(entry);
+  }
+}
+
+void VdirCalendarStore::rescanRoot() {
+  std::error_code error;
+  fs::directory_iterator it(root_, error);
+  if (error) {
+    throw CalendarStoreException(u"The calendar folder " + rootText(root_) + u" cannot be read: " +
+                                 foundation::fromUtf8(error.message()) + u".");
+  }
+  std::map<std::string, CalendarEntry> found;
+  for (; it != fs::directory_iterator(); it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (!isCalendarFolderName(name) || !it->is_directory(error) || it->is_symlink(error)) continue;
+    watch_->watchCalendar(name, it->path());
+    auto known = calendars_.find(name);
+    if (known != calendars_.end()) {
+      found.emplace(name, std::move(known->second));
+    } else {
+      CalendarEntry entry;
+      entry.info.folderName = name;
+      rescanCalendar(entry);
+      found.emplace(name, std::move(entry));
+    }
+  }
+  for (const auto& [name, entry] : calendars_) {
+    if (!found.contains(name)) watch_->forgetCalendar(name);
+  }
+  if (found.size() != calendars_.size()) ++generation_;
+  calendars_ = std::move(found);
+}
+
+void VdirCalendarStore::rescanCalendar(CalendarEntry& entry) {
+  const fs::path folder = folderOf(entry);
+  entry.info = readCalendarInfo(folder);
+  ++generation_;  // the title or colour may have changed
+  std::map<std::string, ItemFile> files;
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error); !error && it != fs::directory_iterator();
+       it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (!isItemFileName(name)) continue;
+    struct stat st;
+    if (::lstat(it->path().c_str(), &st) != 0) continue;
+    const FileStamp stamp{int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec,
+                          static_cast<uintmax_t>(st.st_size), static_cast<uintmax_t>(st.st_ino)};
+    auto known = entry.files.find(name);
+    if (known != entry.files.end() && known->second.stamp == stamp) {
+      files.emplace(name, std::move(known->second));
+      continue;
+    }
+    if (S_ISLNK(st.st_mode)) {
+      files.emplace(name, ItemFile{stamp, nullptr, "the file is a symbolic link"});
+    } else if (!S_ISREG(st.st_mode)) {
+      files.emplace(name, ItemFile{stamp, nullptr, "the file is not a regular file"});
+    } else {
+      files.emplace(name, readFile(it->path(), stamp));
+    }
+  }
+  entry.files = std::move(files);
+}
+
+VdirCalendarStore::ItemFile VdirCalendarStore::readFile(const fs::path& path, const FileStamp& stamp) {
+  if (stamp.size > kMaxItemBytes) return {stamp, nullptr, "the file is larger than 16 MB"};
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {stamp, nullptr, "the file cannot be opened"};
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  ReadOutcome read = readItemFile(bytes, zones_);
+  if (!read.item) return {stamp, nullptr, read.problem};
+  if (read.item->main.rrule && read.item->main.start) {
+    read.item->rule = ruleFromText(*read.item->main.rrule, *read.item->main.start);
+  }
+  return {stamp, std::make_shared<const ItemRecord>(std::move(*read.item)), {}};
+}
+
+std::optional<VdirCalendarStore::ItemLocation> VdirCalendarStore::locate(const foundation::String& uid,
+                                                                         ItemKind kind) {
+  for (const auto& [calendarName, entry] : calendars_) {
+    for (const auto& [fileName, file] : entry.files) {
+      if (file.item && file.item->kind == kind && file.item->main.uid == uid) {
+        return ItemLocation{&entry, &fileName, &file};
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+std::vector<std::pair<fs::path, std::string>> VdirCalendarStore::unreadableFiles() {
+  std::lock_guard guard(lock_);
+  refresh();
+  std::vector<std::pair<fs::path, std::string>> problems;
+  for (const auto& [calendarName, entry] : calendars_) {
+    for (const auto& [fileName, file] : entry.files) {
+      if (!file.item) problems.emplace_back(root_ / calendarName / fileName, file.problem);
+    }
+  }
+  return problems;
+}
+
+// --- Objects for the caller --------------------------------------------------
+
+std::shared_ptr<zylo::CalCalendar> VdirCalendarStore::calendarObject(const CalendarEntry& entry) const {
+  auto calendar = zylo::CalCalendar::calendar();
+  calendar->loadFromStore(foundation::fromUtf8(entry.info.folderName), entry.info.title,
+                          entry.info.notes, foundation::String(u"Local"), entry.info.isEditable,
+                          entry.info.color);
+  return calendar;
+}
+
+namespace {
+
+template <class Item>
+void fillShared(Item& item, const ComponentRecord& c, std::shared_ptr<zylo::CalCalendar> calendar,
+                const std::string& storeFile) {
+  item.setCalendar(std::move(calendar));
+  item.setTitle(c.title);
+  item.setNotes(c.notes);
+  item.setUrl(c.url ? foundation::Url::withString(*c.url) : std::nullopt);
+  item.setUid(c.uid);
+  item.setDateStamp(c.dateStamp);
+  item.setStoreFile(storeFile);
+}
+
+}  // namespace
+
+std::shared_ptr<zylo::CalEvent> VdirCalendarStore::eventObject(
+    const ItemLocation& at, std::shared_ptr<zylo::CalCalendar> calendar, const Occurrence& o,
+    std::optional<Date> nextAlarm) const {
+  const ItemRecord& item = *at.file->item;
+  const ComponentRecord& c = *o.component;
+  auto event = zylo::CalEvent::event();
+  fillShared(*event, c, std::move(calendar), at.calendar->info.folderName + "/" + *at.fileName);
+  event->setUid(item.main.uid);
+  event->setAlarmState(hasAlarms(item), nextAlarm);
+  zylo::CalEvent::Loaded loaded;
+  loaded.startDate = o.start;
+  loaded.endDate = o.end;
+  loaded.isAllDay = c.start ? c.start->isDate : item.main.start->isDate;
+  loaded.location = c.location;
+  loaded.isDetached = o.isDetached;
+  loaded.occurrence = o.occurrence;
+  if (c.hasAttendees) {
+    zylo::CalEvent::Attendees attendees;
+    for (const zylo::CalAttendee& a : c.attendees) attendees.push_back(std::make_shared<const zylo::CalAttendee>(a));
+    loaded.attendees = std::move(attendees);
+  }
+  loaded.recurrenceRule = item.rule;
+  event->loadFromStore(std::move(loaded));
+  event->clearChanges();
+  return event;
+}
+
+std::shared_ptr<zylo::CalTask> VdirCalendarStore::taskObject(const ItemLocation& at,
+                                                            std::shared_ptr<zylo::CalCalendar> calendar) const {
+  const ComponentRecord& c = at.file->item->main;
+  auto task = zylo::CalTask::task();
+  fillShared(*task, c, std::move(calendar), at.calendar->info.folderName + "/" + *at.fileName);
+  task->setAlarmState(!c.alarms.empty(), nextTaskAlarm(c, clock_->now()));
+  task->loadFromStore(c.due, c.completed, c.isCompleted, c.priority);
+  task->clearChanges();
+  return task;
+}
+
+std::vector<const VdirCalendarStore::CalendarEntry*> VdirCalendarStore::entriesOf(
+    const zylo::CalendarList& calendars) const {
+  std::vector<const CalendarEntry*> entries;
+  for (const auto& calendar : calendars) {
+    if (!calendar) continue;
+    auto it = calendars_.find(foundation::toUtf8(calendar->uid()));
+    if (it != calendars_.end() && std::find(entries.begin(), entries.end(), &it->second) == entries.end()) {
+      entries.push_back(&it->second);
+    }
+  }
+  return entries;
+}
+
+// --- Queries -------------------------------------------------------------------
+
+std::vector<std::shared_ptr<zylo::CalCalendar>> VdirCalendarStore::calendars() {
+  std::lock_guard guard(lock_);
+  refresh();
+  std::vector<std::shared_ptr<zylo::CalCalendar>> list;
+  for (const auto& [name, entry] : calendars_) list.push_back(calendarObject(entry));
+  return list;
+}
+
+std::shared_ptr<zylo::CalCalendar> VdirCalendarStore::calendarWithUID(const foundation::String& uid) {
+  std::lock_guard guard(lock_);
+  refresh();
+  auto it = calendars_.find(foundation::toUtf8(uid));
+  return it == calendars_.end() ? nullptr : calendarObject(it->second);
+}
+
+std::shared_ptr<zylo::CalTask> VdirCalendarStore::taskWithUID(const foundation::String& uid) {
+  std::lock_guard guard(lock_);
+  refresh();
+  auto at = locate(uid, ItemKind::kTask);
+  return at ? taskObject(*at, calendarObject(*at->calendar)) : nullptr;
+}
+
+std::shared_ptr<zylo::CalEvent> VdirCalendarStore::eventWithUID(const foundation::String& uid,
+                                                                std::optional<Date> occurrence) {
+  std::lock_guard guard(lock_);
+  refresh();
+  auto at = locate(uid, ItemKind::kEvent);
+  if (!at) return nullptr;
+  const ItemRecord& item = *at->file->item;
+  std::optional<Occurrence> found;
+  if (!occurrence) {
+    found = firstOccurrence(item);
+  } else if (repeats(item)) {
+    found = occurrenceAt(item, *occurrence);
+  } else if (item.main.start->instant == *occurrence) {
+    found = firstOccurrence(item);  // the one "occurrence" of a single event
+  }
+  if (!found) return nullptr;
+  return eventObject(*at, calendarObject(*at->calendar), *found, nextAlarmOf(item, clock_->now()));
+}
+
+zylo::CalendarStore::EventList VdirCalendarStore::eventsWithPredicate(const zylo::EventPredicate& p) {
+  std::lock_guard guard(lock_);
+  refresh();
+  if (eventCacheGeneration_ != generation_) eventCache_.clear(), eventCacheGeneration_ = generation_;
+  EventQuery query{p.start, p.end, p.uid, {}};
+  for (const CalendarEntry* entry : entriesOf(p.calendars)) query.calendars.push_back(entry->info.folderName);
+  for (const auto& [cached, list] : eventCache_) {
+    if (cached == query) return list;
+  }
+  const Date now = clock_->now();
+  auto list = std::make_shared<std::vector<std::shared_ptr<const zylo::CalEvent>>>();
+  for (const CalendarEntry* entry : entriesOf(p.calendars)) {
+    auto calendar = calendarObject(*entry);
+    for (const auto& [fileName, file] : entry->files) {
+      if (!file.item || file.item->kind != ItemKind::kEvent) continue;
+      if (p.uid && file.item->main.uid != *p.uid) continue;
+      const auto occurrences = occurrencesBetween(*file.item, p.start, p.end);
+      if (occurrences.empty()) continue;
+      const auto nextAlarm = nextAlarmOf(*file.item, now);
+      const ItemLocation at{entry, &fileName, &file};
+      for (const Occurrence& o : occurrences) list->push_back(eventObject(at, calendar, o, nextAlarm));
+    }
+  }
+  std::sort(list->begin(), list->end(), [](const auto& a, const auto& b) {
+    return std::tie(*a->startDate(), *a->endDate(), a->uid()) <
+           std::tie(*b->startDate(), *b->endDate(), b->uid());
+  });
+  EventList answer = std::move(list);
+  eventCache_.emplace_front(std::move(query), answer);
+  if (eventCache_.size() > kCachedQueries) eventCache_.pop_back();
+  return answer;
+}
+
+zylo::CalendarStore::TaskList VdirCalendarStore::tasksWithPredicate(const zylo::TaskPredicate& p) {
+  std::lock_guard guard(lock_);
+  refresh();
+  auto list = std::make_shared<std::vector<std::shared_ptr<const zylo::CalTask>>>();
+  for (const CalendarEntry* entry : entriesOf(p.calendars)) {
+    auto calendar = calendarObject(*entry);
+    for (const auto& [fileName, file] : entry->files) {
+      if (!file.item || file.item->kind != ItemKind::kTask || !taskSelected(file.item->main, p)) continue;
+      list->push_back(taskObject({entry, &fileName, &file}, calendar));
+    }
+  }
+  // By due date, tasks without one last, then title and uid.
+  std::sort(list->begin(), list->end(), [](const auto& a, const auto& b) {
+    const auto key = [](const zylo::CalTask& t) {
+      return std::make_tuple(!t.dueDate(), t.dueDate().value_or(Date{}), t.title().value_or(u""), t.uid());
+    };
+    return key(*a) < key(*b);
+  });
+  return list;
+}
+
+}  // namespace calendarstore

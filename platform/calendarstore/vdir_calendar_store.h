@@ -1,0 +1,132 @@
+// The calendar store kept as a vdir: a root folder with one folder per
+// calendar and one iCalendar file per event or task, the layout that other
+// calendar programs and sync tools read and write too.
+//
+// The store keeps an index of what it read and, before every query, rereads
+// only the folders that changed since (it watches them), so a change on disk
+// is visible to the next call. Answers to a repeated query while nothing
+// changed come from a cache.
+//
+// Thread-safe: every operation takes the store's lock, under which all
+// libical calls run.
+#ifndef ZYLO_PLATFORM_CALENDARSTORE_VDIR_CALENDAR_STORE_H_
+#define ZYLO_PLATFORM_CALENDARSTORE_VDIR_CALENDAR_STORE_H_
+
+#include <filesystem>
+#include <list>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "calendar/calendar_store.h"
+#include "platform/calendarstore/calendar_folder.h"
+#include "platform/calendarstore/file_system.h"
+#include "platform/calendarstore/folder_watch.h"
+#include "platform/calendarstore/item_record.h"
+#include "platform/calendarstore/occurrence_expander.h"
+#include "platform/calendarstore/zone_table.h"
+#include "platform/foundation/clock.h"
+
+namespace calendarstore {
+
+class VdirCalendarStore final : public zylo::CalendarStore {
+ public:
+  // `files` carries out every write (tests inject failures through it).
+  VdirCalendarStore(std::filesystem::path root, ZonePtr defaultZone,
+                    std::shared_ptr<const foundation::Clock> clock,
+                    std::shared_ptr<FileSystem> files = systemFileSystem());
+
+  std::vector<std::shared_ptr<zylo::CalCalendar>> calendars() override;
+  std::shared_ptr<zylo::CalCalendar> calendarWithUID(const foundation::String& uid) override;
+  std::shared_ptr<zylo::CalTask> taskWithUID(const foundation::String& uid) override;
+  std::shared_ptr<zylo::CalEvent> eventWithUID(const foundation::String& uid,
+                                               std::optional<foundation::Date> occurrence) override;
+  EventList eventsWithPredicate(const zylo::EventPredicate& p) override;
+  TaskList tasksWithPredicate(const zylo::TaskPredicate& p) override;
+
+  bool saveCalendar(zylo::CalCalendar& calendar, zylo::StoreError& error) override;
+  bool saveEvent(zylo::CalEvent& event, zylo::CalSpan span, zylo::StoreError& error) override;
+  bool saveTask(zylo::CalTask& task, zylo::StoreError& error) override;
+  bool removeCalendar(zylo::CalCalendar& calendar, zylo::StoreError& error) override;
+  bool removeEvent(zylo::CalEvent& event, zylo::CalSpan span, zylo::StoreError& error) override;
+  bool removeTask(zylo::CalTask& task, zylo::StoreError& error) override;
+
+  // Files the store skipped, with the reason, as of the last query.
+  std::vector<std::pair<std::filesystem::path, std::string>> unreadableFiles();
+
+ private:
+  struct FileStamp {
+    int64_t modified = 0;
+    uintmax_t size = 0, inode = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+  };
+  struct ItemFile {
+    FileStamp stamp;
+    std::shared_ptr<const ItemRecord> item;  // null when the file is not an item
+    std::string problem;
+  };
+  struct CalendarEntry {
+    CalendarInfo info;
+    std::map<std::string, ItemFile> files;
+  };
+  struct ItemLocation {
+    const CalendarEntry* calendar;
+    const std::string* fileName;
+    const ItemFile* file;
+  };
+  struct EventQuery {
+    foundation::Date start, end;
+    foundation::OptionalString uid;
+    std::vector<std::string> calendars;
+    friend bool operator==(const EventQuery&, const EventQuery&) = default;
+  };
+
+  // Reading (vdir_calendar_store.cc).
+  void refresh();
+  void rescanRoot();
+  void rescanCalendar(CalendarEntry& entry);
+  ItemFile readFile(const std::filesystem::path& path, const FileStamp& stamp);
+  std::optional<ItemLocation> locate(const foundation::String& uid, ItemKind kind);
+  std::shared_ptr<zylo::CalCalendar> calendarObject(const CalendarEntry& entry) const;
+  std::shared_ptr<zylo::CalEvent> eventObject(const ItemLocation& at,
+                                              std::shared_ptr<zylo::CalCalendar> calendar,
+                                              const Occurrence& occurrence,
+                                              std::optional<foundation::Date> nextAlarm) const;
+  std::shared_ptr<zylo::CalTask> taskObject(const ItemLocation& at,
+                                            std::shared_ptr<zylo::CalCalendar> calendar) const;
+  std::vector<const CalendarEntry*> entriesOf(const zylo::CalendarList& calendars) const;
+  std::filesystem::path folderOf(const CalendarEntry& entry) const { return root_ / entry.info.folderName; }
+
+  // Writing (vdir_store_writes.cc).
+  struct StoredFile;
+  CalendarEntry* writableCalendar(const zylo::CalCalendar* calendar, const foundation::String& what,
+                                  zylo::StoreError& error);
+  std::optional<StoredFile> openStored(const std::string& storeFile, const foundation::String& what,
+                                       zylo::StoreError& error);
+  bool writeItem(CalendarEntry& entry, const std::string& fileName, icalcomponent* calendar,
+                 const foundation::String& what, zylo::StoreError& error);
+  bool removeItemFile(CalendarEntry& entry, const std::string& fileName,
+                      const foundation::String& what, zylo::StoreError& error);
+  std::string unusedFileName(const CalendarEntry& entry, const std::string& uid) const;
+  bool saveNewEvent(zylo::CalEvent& event, CalendarEntry& entry, zylo::StoreError& error);
+  bool splitSeries(StoredFile& stored, zylo::CalEvent& event, zylo::StoreError& error);
+  void noteWritten(CalendarEntry& entry, const std::string& fileName);
+
+  const std::filesystem::path root_;
+  const std::shared_ptr<const foundation::Clock> clock_;
+  const std::shared_ptr<FileSystem> files_;
+  std::mutex lock_;
+  ZoneTable zones_;
+  std::unique_ptr<FolderWatch> watch_;
+  std::map<std::string, CalendarEntry> calendars_;  // by folder name: the stable order
+  uint64_t generation_ = 0;                         // raised by every change to the index
+  std::list<std::pair<EventQuery, EventList>> eventCache_;
+  uint64_t eventCacheGeneration_ = 0;
+};
+
+}  // namespace calendarstore
+
+#endif  // ZYLO_PLATFORM_CALENDARSTORE_VDIR_CALENDAR_STORE_H_
