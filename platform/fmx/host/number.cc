@@ -40,9 +40,10 @@ Number Number::fromDouble(double v) {
   if (!std::isfinite(v) || v == 0) return {};
   // d.dddddddddddddde±x: the value rounded to kDoubleDigits significant digits.
   char buffer[40];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v,
+  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer - 1, v,
                                  std::chars_format::scientific, kDoubleDigits - 1);
   if (ec != std::errc()) return {};
+  *end = '\0';
   bool negative = buffer[0] == '-';
   Unsigned digits = 0;
   const char* p = buffer + (negative ? 1 : 0);

@@ -1,0 +1,85 @@
+#include "host/cli_options.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace zylo::host {
+
+const char kUsage[] =
+    R"(usage: zylo-host [options] eval EXPR...   evaluate the calculations in turn, one line each
+       zylo-host [options] info           the plug-in's name, description, options and functions
+       zylo-host [options] repl           evaluate one calculation per line of standard input
+options
+  --json            print one JSON object per result or, for info, per function
+  --plugin PATH     the bundle to load (default: Zylo.fmplugin beside zylo-host)
+  --calendars DIR   the calendar store folder (default: $ZYLO_CALENDARS, else
+                    $XDG_DATA_HOME/zylo/calendars, else ~/.local/share/zylo/calendars)
+  --host-version N  the extension version announced at start-up (default 60)
+exit status: 0 when every calculation was evaluated; 2 on a usage or syntax error, an unknown
+function, or a bundle that fails to load or start; 1 when a calculation failed inside the host.
+eval checks every calculation before running the first. repl reports a refused line on
+standard error and goes on with the next; at the end of input it exits 2 if any line was refused.
+)";
+
+namespace {
+
+uint16_t hostVersion(std::string_view text) {
+  unsigned value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value > UINT16_MAX)
+    throw UsageError("--host-version needs a number from 0 to 65535");
+  return uint16_t(value);
+}
+
+}  // namespace
+
+CliOptions parseCommandLine(std::span<char* const> args) {
+  CliOptions options;
+  size_t i = 0;
+  // An option's value follows it, or comes after '=' in the same argument.
+  auto value = [&](std::string_view arg, std::string_view name) -> std::optional<std::string> {
+    if (arg == name) {
+      if (i + 1 >= args.size()) throw UsageError(std::string(name) + " needs a value");
+      return std::string(args[++i]);
+    }
+    if (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=')
+      return std::string(arg.substr(name.size() + 1));
+    return std::nullopt;
+  };
+  for (; i < args.size(); ++i) {
+    std::string_view arg = args[i];
+    if (!arg.starts_with("-")) break;
+    if (arg == "--json") {
+      options.json = true;
+    } else if (arg == "--help" || arg == "-h") {
+      return options;
+    } else if (auto v = value(arg, "--plugin")) {
+      options.plugin = *v;
+    } else if (auto v = value(arg, "--calendars")) {
+      options.calendars = *v;
+    } else if (auto v = value(arg, "--host-version")) {
+      options.hostVersion = hostVersion(*v);
+    } else {
+      throw UsageError("unknown option " + std::string(arg));
+    }
+  }
+  if (i == args.size()) throw UsageError("no command given");
+  std::string_view command = args[i++];
+  if (command == "eval") {
+    options.command = Command::kEval;
+    options.calculations.assign(args.begin() + long(i), args.end());
+    if (options.calculations.empty()) throw UsageError("eval needs at least one calculation");
+    return options;
+  }
+  if (command == "info") {
+    options.command = Command::kInfo;
+  } else if (command == "repl") {
+    options.command = Command::kRepl;
+  } else {
+    throw UsageError("unknown command " + std::string(command));
+  }
+  if (i != args.size()) throw UsageError(std::string(command) + " takes no arguments");
+  return options;
+}
+
+}  // namespace zylo::host

@@ -1,0 +1,26 @@
+// What a calculation sees of the world around it: the clock and zone that
+// Get ( CurrentTimestamp ) reads, and where host errors of plug-in
+// functions are reported.
+#ifndef ZYLO_HOST_ENVIRONMENT_H_
+#define ZYLO_HOST_ENVIRONMENT_H_
+
+#include <functional>
+#include <memory>
+#include <string_view>
+
+#include "platform/fmx/fmx_abi.h"
+#include "platform/foundation/clock.h"
+#include "platform/foundation/time_zone.h"
+
+namespace zylo::host {
+
+struct Environment {
+  std::shared_ptr<const foundation::Clock> clock;
+  std::shared_ptr<const foundation::TimeZone> zone;
+  // Told when a plug-in function answers a host error (its result is "?").
+  std::function<void(std::u16string_view function, FMX_Err error)> hostErrorReported;
+};
+
+}  // namespace zylo::host
+
+#endif  // ZYLO_HOST_ENVIRONMENT_H_

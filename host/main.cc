@@ -1,0 +1,102 @@
+// zylo-host: loads the plug-in bundle and plays its host from the command
+// line. See kUsage for the commands.
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+#include "host/calculation_runner.h"
+#include "host/cli_options.h"
+#include "host/plugin_loader.h"
+#include "host/script_requests.h"
+#include "host/value_format.h"
+#include "platform/calendarstore/default_root.h"
+#include "platform/calendarstore/vdir_calendar_store.h"
+#include "platform/foundation/string.h"
+
+namespace zylo::host {
+namespace {
+
+constexpr int kUsageStatus = 2;
+constexpr uint32_t kNameString = 128, kDescriptionString = 129, kOptionsString = 131;
+
+std::filesystem::path defaultBundle() {
+  return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "Zylo.fmplugin";
+}
+
+// Files in the calendar folder that the store skips, so that a user learns
+// why an item does not show.
+void printUnreadableFiles(std::ostream& out) {
+  calendarstore::VdirCalendarStore store(calendarstore::defaultCalendarsRoot(),
+                                         foundation::systemDefaultZone(), foundation::systemClock());
+  try {
+    for (const auto& [path, reason] : store.unreadableFiles()) {
+      out << "unreadable: " << path.string() << ": " << reason << '\n';
+    }
+  } catch (const foundation::Exception& e) {
+    out << "calendars: " << foundation::toUtf8(e.reason()) << '\n';
+  }
+}
+
+void printInfo(LoadedPlugin& plugin, bool json, std::ostream& out) {
+  if (!json) {
+    out << "name: " << foundation::toUtf8(plugin.string(kNameString)) << '\n'
+        << "description: " << foundation::toUtf8(plugin.string(kDescriptionString)) << '\n'
+        << "options: " << foundation::toUtf8(plugin.string(kOptionsString)) << '\n';
+  }
+  for (const fmxhost::Function& function : fmxhost::registeredFunctions())
+    out << (json ? host::json(function) : plainText(function)) << '\n';
+  if (!json) printUnreadableFiles(out);
+}
+
+void reportHostError(std::u16string_view function, FMX_Err error) {
+  std::cerr << "zylo-host: " << foundation::toUtf8(function) << " answered host error " << error
+            << '\n';
+}
+
+int run(const CliOptions& options) {
+  if (options.calendars) setenv("ZYLO_CALENDARS", options.calendars->c_str(), 1);
+  std::unique_ptr<LoadedPlugin> plugin;
+  try {
+    plugin = std::make_unique<LoadedPlugin>(
+        options.plugin ? std::filesystem::path(*options.plugin) : defaultBundle(),
+        options.hostVersion, startScript);
+  } catch (const PluginLoadError& e) {
+    std::cerr << "zylo-host: " << e.what() << '\n';
+    return kUsageStatus;
+  }
+  if (options.command == Command::kInfo) {
+    printInfo(*plugin, options.json, std::cout);
+    return 0;
+  }
+  Evaluator evaluator(
+      Environment{foundation::systemClock(), foundation::systemDefaultZone(), reportHostError});
+  ResultOutput output{options.json, std::cout, std::cerr};
+  if (options.command == Command::kRepl) return readEvalPrint(evaluator, std::cin, output);
+  std::vector<std::u16string> calculations;
+  for (const std::string& c : options.calculations) calculations.push_back(foundation::fromUtf8(c));
+  return evalCalculations(evaluator, calculations, output);
+}
+
+}  // namespace
+}  // namespace zylo::host
+
+int main(int argc, char** argv) {
+  using namespace zylo::host;
+  CliOptions options;
+  try {
+    options = parseCommandLine(std::span<char* const>(argv + 1, size_t(argc - 1)));
+  } catch (const UsageError& e) {
+    std::cerr << "zylo-host: " << e.what() << " (zylo-host --help shows the usage)\n";
+    return kUsageStatus;
+  }
+  if (options.command == Command::kHelp) {
+    std::cout << kUsage;
+    return 0;
+  }
+  try {
+    return run(options);
+  } catch (const std::exception& e) {
+    std::cerr << "zylo-host: " << e.what() << '\n';
+    return 1;
+  }
+}

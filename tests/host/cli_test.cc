@@ -1,0 +1,90 @@
+// Runs the built zylo-host against the bundle built beside it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+struct Outcome {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string quoted(const std::string& arg) {
+  std::string q = "'";
+  for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::path(::testing::TempDir()) /
+           ("zylo-host-cli-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir_ / "calendars");
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  // The calendar store is always the test's own folder.
+  Outcome run(const std::vector<std::string>& args, const std::string& input = "") {
+    std::string command = std::string(ZYLO_HOST_EXE) + " --calendars " +
+                          quoted((dir_ / "calendars").string());
+    for (const std::string& a : args) command += " " + quoted(a);
+    std::ofstream(dir_ / "in") << input;
+    command += " <" + quoted((dir_ / "in").string()) + " 2>" + quoted((dir_ / "err").string());
+    Outcome r;
+    FILE* pipe = popen(command.c_str(), "r");
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
+    int status = pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ostringstream err;
+    err << std::ifstream(dir_ / "err").rdbuf();
+    r.err = err.str();
+    return r;
+  }
+
+  std::filesystem::path dir_;
+};
+
+TEST_F(CliTest, EvalAsksThePlugInForItsVersion) {
+  Outcome r = run({"eval", "Zylo_Version", "Zylo_Version(\"short\")"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "1.0.4.0\n1.0.4.0\n");
+}
+
+TEST_F(CliTest, InfoListsStringsAndFunctions) {
+  Outcome r = run({"info"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("name: Zylo\ndescription: ", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("\n151 Zylo_Version "), std::string::npos) << r.out;
+  Outcome j = run({"--json", "info"});
+  EXPECT_EQ(j.out.rfind("{\"id\":151,\"name\":\"Zylo_Version\",", 0), 0u) << j.out;
+}
+
+TEST_F(CliTest, ReplReadsStandardInput) {
+  Outcome r = run({"--json", "repl"}, "1 + 1\nZylo_Version\n");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "{\"type\":\"number\",\"value\":\"2\"}\n{\"type\":\"text\",\"value\":\"1.0.4.0\"}\n");
+}
+
+TEST_F(CliTest, FailuresExitWithTwoAndAMessage) {
+  Outcome refused = run({"--host-version", "3", "eval", "1"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.err, "zylo-host: the plug-in refused host version 3\n");
+  Outcome unknown = run({"eval", "No_Such_Function"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(unknown.err, "zylo-host: unknown function No_Such_Function\n");
+  Outcome missing = run({"--plugin", (dir_ / "Missing.fmplugin").string(), "info"});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.err.rfind("zylo-host: cannot load the plug-in bundle: ", 0), 0u);
+  EXPECT_EQ(run({"eval"}).status, 2);
+  EXPECT_EQ(run({"--bogus", "info"}).status, 2);
+}
+
+}  // namespace
