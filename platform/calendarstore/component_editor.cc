@@ -1,6 +1,7 @@
 #include "platform/calendarstore/component_editor.h"
 
 #include "platform/calendarstore/ical_ptr.h"
+#include "platform/calendarstore/ical_time.h"
 
 namespace calendarstore {
 namespace {
@@ -43,15 +44,7 @@ void ComponentEditor::setUrl(icalcomponent* c, const std::optional<foundation::U
 
 icaltimetype ComponentEditor::localTime(foundation::Date at, const foundation::TimeZone& zone,
                                         bool asDate) const {
-  const foundation::LocalDateTime l = foundation::splitGregorian(at, zone);
-  icaltimetype t = icaltime_null_time();
-  t.year = l.year, t.month = l.month, t.day = l.day;
-  if (asDate) {
-    t.is_date = 1;
-  } else {
-    t.hour = l.hour, t.minute = l.minute, t.second = l.second;
-  }
-  return t;
+  return icalTimeOf(foundation::splitGregorian(at, zone), asDate);
 }
 
 void ComponentEditor::setTime(icalcomponent* c, icalproperty_kind kind,

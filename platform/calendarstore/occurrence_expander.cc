@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "platform/calendarstore/ical_time.h"
 #include "platform/foundation/civil_days.h"
 
 namespace calendarstore {
@@ -16,22 +17,6 @@ using std::chrono::seconds;
 // A rule that yields more than this (FREQ=SECONDLY over years) is cut off
 // rather than allowed to hold the host.
 constexpr int kMaxIterations = 200000;
-
-icaltimetype floatingTime(const foundation::LocalDateTime& l, bool isDate) {
-  icaltimetype t = icaltime_null_time();
-  t.year = l.year, t.month = l.month, t.day = l.day;
-  if (isDate) {
-    t.is_date = 1;
-  } else {
-    t.hour = l.hour, t.minute = l.minute, t.second = l.second;
-  }
-  return t;
-}
-
-foundation::LocalDateTime fieldsOf(const icaltimetype& t) {
-  return {t.year, t.month, t.day, t.is_date ? 0 : t.hour, t.is_date ? 0 : t.minute,
-          t.is_date ? 0 : t.second};
-}
 
 // The span of an occurrence starting at `start` with the component's length;
 // whole days of an all-day event are counted on the calendar, so that a day
@@ -67,13 +52,13 @@ void forEachRuleDate(const ItemRecord& event, Date from, Date to,
   std::optional<Date> until;
   if (!icaltime_is_null_time(rule.until)) until = untilInstant(rule.until, start);
   rule.until = icaltime_null_time();
-  icalrecur_iterator* it = icalrecur_iterator_new(rule, floatingTime(start.local, start.isDate));
+  icalrecur_iterator* it = icalrecur_iterator_new(rule, icalTimeOf(start.local, start.isDate));
   if (it == nullptr) return;
   // Without a count the iterator can skip ahead to the window.
   const Date skipTo = from - std::chrono::days{2};
   if (rule.count == 0 && skipTo > start.instant) {
     icalrecur_iterator_set_start(
-        it, floatingTime(foundation::splitGregorian(skipTo, *start.zone), start.isDate));
+        it, icalTimeOf(foundation::splitGregorian(skipTo, *start.zone), start.isDate));
   }
   for (int n = 0; n < kMaxIterations; ++n) {
     const icaltimetype t = icalrecur_iterator_next(it);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "platform/calendarstore/ical_time.h"
 #include "platform/foundation/civil_days.h"
 
 namespace calendarstore {
@@ -47,8 +48,7 @@ std::string joined(const std::vector<std::string>& parts) {
 }
 
 foundation::Date untilOf(const icaltimetype& until, const StoredTime& start) {
-  foundation::LocalDateTime l{until.year, until.month, until.day, 0, 0, 0};
-  if (!until.is_date) l.hour = until.hour, l.minute = until.minute, l.second = until.second;
+  const foundation::LocalDateTime l = fieldsOf(until);
   if (until.is_date) return start.zone->dateFromLocal(l);
   if (icaltime_is_utc(until)) return foundation::fixedOffsetZone(0)->dateFromLocal(l);
   return start.zone->dateFromLocal(l);

@@ -1,10 +1,12 @@
 #include "platform/calendarstore/vdir_calendar_store.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "platform/calendarstore/item_reader.h"
 #include "platform/calendarstore/rule_conversion.h"
@@ -146,31 +148,57 @@ void VdirCalendarStore::rescanCalendar(CalendarEntry& entry) {
        it.increment(error)) {
     const std::string name = it->path().filename().string();
     if (!isItemFileName(name)) continue;
-    struct stat st;
-    if (::lstat(it->path().c_str(), &st) != 0) continue;
-    const FileStamp stamp{int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec,
-                          static_cast<uintmax_t>(st.st_size), static_cast<uintmax_t>(st.st_ino)};
     auto known = entry.files.find(name);
-    if (known != entry.files.end() && known->second.stamp == stamp) {
+    struct stat st;
+    if (known != entry.files.end() && ::lstat(it->path().c_str(), &st) == 0 &&
+        known->second.stamp == stampOf(st)) {
       files.emplace(name, std::move(known->second));
-      continue;
-    }
-    if (S_ISLNK(st.st_mode)) {
-      files.emplace(name, ItemFile{stamp, nullptr, "the file is a symbolic link"});
-    } else if (!S_ISREG(st.st_mode)) {
-      files.emplace(name, ItemFile{stamp, nullptr, "the file is not a regular file"});
     } else {
-      files.emplace(name, readFile(it->path(), stamp));
+      files.emplace(name, readFile(it->path()));
     }
   }
   entry.files = std::move(files);
 }
 
-VdirCalendarStore::ItemFile VdirCalendarStore::readFile(const fs::path& path, const FileStamp& stamp) {
-  if (stamp.size > kMaxItemBytes) return {stamp, nullptr, "the file is larger than 16 MB"};
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {stamp, nullptr, "the file cannot be opened"};
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+VdirCalendarStore::FileStamp VdirCalendarStore::stampOf(const struct stat& st) {
+  return {int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec,
+          static_cast<uintmax_t>(st.st_size), static_cast<uintmax_t>(st.st_ino)};
+}
+
+// The file is opened once, never through a symbolic link and never waiting
+// on a special file; its stamp comes from the open file itself.
+VdirCalendarStore::ItemFile VdirCalendarStore::readFile(const fs::path& path) {
+  struct stat st {};
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    const int failed = errno;
+    ::lstat(path.c_str(), &st);
+    return {stampOf(st), nullptr,
+            failed == ELOOP ? "the file is a symbolic link" : "the file cannot be opened"};
+  }
+  ::fstat(fd, &st);
+  const FileStamp stamp = stampOf(st);
+  std::string bytes;
+  const char* problem = nullptr;
+  if (!S_ISREG(st.st_mode)) {
+    problem = "the file is not a regular file";
+  } else if (static_cast<uintmax_t>(st.st_size) > kMaxItemBytes) {
+    problem = "the file is larger than 16 MB";
+  } else {
+    bytes.resize(static_cast<size_t>(st.st_size));
+    size_t got = 0;
+    for (ssize_t n; got < bytes.size() && (n = ::read(fd, bytes.data() + got, bytes.size() - got)) != 0;) {
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        problem = "the file cannot be read";
+        break;
+      }
+      got += static_cast<size_t>(n);
+    }
+    bytes.resize(got);
+  }
+  ::close(fd);
+  if (problem) return {stamp, nullptr, problem};
   ReadOutcome read = readItemFile(bytes, zones_);
   if (!read.item) return {stamp, nullptr, read.problem};
   if (read.item->main.rrule && read.item->main.start) {

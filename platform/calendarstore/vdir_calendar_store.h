@@ -12,6 +12,8 @@
 #ifndef ZYLO_PLATFORM_CALENDARSTORE_VDIR_CALENDAR_STORE_H_
 #define ZYLO_PLATFORM_CALENDARSTORE_VDIR_CALENDAR_STORE_H_
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <list>
 #include <map>
@@ -88,7 +90,8 @@ class VdirCalendarStore final : public zylo::CalendarStore {
   void refresh();
   void rescanRoot();
   void rescanCalendar(CalendarEntry& entry);
-  ItemFile readFile(const std::filesystem::path& path, const FileStamp& stamp);
+  ItemFile readFile(const std::filesystem::path& path);
+  static FileStamp stampOf(const struct stat& st);
   std::optional<ItemLocation> locate(const foundation::String& uid, ItemKind kind);
   std::shared_ptr<zylo::CalCalendar> calendarObject(const CalendarEntry& entry) const;
   std::shared_ptr<zylo::CalEvent> eventObject(const ItemLocation& at,
@@ -107,6 +110,9 @@ class VdirCalendarStore final : public zylo::CalendarStore {
   std::optional<StoredFile> openStored(const std::string& storeFile, const foundation::String& what,
                                        zylo::StoreError& error);
   bool writeItem(CalendarEntry& entry, const std::string& fileName, icalcomponent* calendar,
+                 const foundation::String& what, zylo::StoreError& error);
+  // Writes an edited item back to its file, or to `target` when it moved.
+  bool writeBack(StoredFile& stored, CalendarEntry& target, zylo::CalCalendarItem& item,
                  const foundation::String& what, zylo::StoreError& error);
   bool removeItemFile(CalendarEntry& entry, const std::string& fileName,
                       const foundation::String& what, zylo::StoreError& error);

@@ -42,6 +42,10 @@ bool refuse(zylo::StoreError& error, const String& what, String reason) {
   return false;
 }
 
+String readOnlyReason(const CalendarInfo& calendar) {
+  return u"The calendar \"" + calendar.title + u"\" is read-only.";
+}
+
 String systemWords(int errnoValue) { return foundation::fromUtf8(std::strerror(errnoValue)); }
 
 ComponentPtr newCalendarComponent() {
@@ -179,7 +183,7 @@ VdirCalendarStore::CalendarEntry* VdirCalendarStore::writableCalendar(const zylo
     return nullptr;
   }
   if (!it->second.info.isEditable) {
-    refuse(error, what, u"The calendar \"" + it->second.info.title + u"\" is read-only.");
+    refuse(error, what, readOnlyReason(it->second.info));
     return nullptr;
   }
   return &it->second;
@@ -220,11 +224,9 @@ std::optional<VdirCalendarStore::StoredFile> VdirCalendarStore::openStored(const
 
 void VdirCalendarStore::noteWritten(CalendarEntry& entry, const std::string& fileName) {
   const fs::path path = folderOf(entry) / fileName;
-  struct stat st;
-  if (::lstat(path.c_str(), &st) == 0) {
-    const FileStamp stamp{int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec,
-                          static_cast<uintmax_t>(st.st_size), static_cast<uintmax_t>(st.st_ino)};
-    entry.files[fileName] = readFile(path, stamp);
+  std::error_code missing;
+  if (fs::exists(fs::symlink_status(path, missing))) {
+    entry.files[fileName] = readFile(path);
   } else {
     entry.files.erase(fileName);
   }
@@ -249,6 +251,21 @@ bool VdirCalendarStore::removeItemFile(CalendarEntry& entry, const std::string& 
   files_->syncFolder(folderOf(entry));
   entry.files.erase(fileName);
   ++generation_;
+  return true;
+}
+
+bool VdirCalendarStore::writeBack(StoredFile& stored, CalendarEntry& target, zylo::CalCalendarItem& item,
+                                  const String& what, zylo::StoreError& error) {
+  if (&target == stored.entry) {
+    if (!writeItem(target, stored.fileName, stored.calendar.get(), what, error)) return false;
+  } else {
+    // Moved to another calendar: written there first, then removed here.
+    const std::string fileName = unusedFileName(target, foundation::toUtf8(item.uid()));
+    if (!writeItem(target, fileName, stored.calendar.get(), what, error)) return false;
+    if (!removeItemFile(*stored.entry, stored.fileName, what, error)) return false;
+    item.setStoreFile(target.info.folderName + "/" + fileName);
+  }
+  item.clearChanges();
   return true;
 }
 
@@ -350,7 +367,7 @@ bool VdirCalendarStore::saveEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo::S
   auto stored = openStored(e.storeFile(), what, error);
   if (!stored) return false;
   if (!stored->entry->info.isEditable) {
-    return refuse(error, what, u"The calendar \"" + stored->entry->info.title + u"\" is read-only.");
+    return refuse(error, what, readOnlyReason(stored->entry->info));
   }
   const Date now = clock_->now();
   const unsigned fields = e.changedFields();
@@ -408,17 +425,7 @@ bool VdirCalendarStore::saveEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo::S
     }
   }
   editor.touch(stored->main, now);
-  if (target == stored->entry) {
-    if (!writeItem(*target, stored->fileName, stored->calendar.get(), what, error)) return false;
-  } else {
-    // Moved to another calendar: written there first, then removed here.
-    const std::string fileName = unusedFileName(*target, foundation::toUtf8(e.uid()));
-    if (!writeItem(*target, fileName, stored->calendar.get(), what, error)) return false;
-    if (!removeItemFile(*stored->entry, stored->fileName, what, error)) return false;
-    e.setStoreFile(target->info.folderName + "/" + fileName);
-  }
-  e.clearChanges();
-  return true;
+  return writeBack(*stored, *target, e, what, error);
 }
 
 bool VdirCalendarStore::removeEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo::StoreError& error) {
@@ -429,7 +436,7 @@ bool VdirCalendarStore::removeEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo:
   auto stored = openStored(e.storeFile(), what, error);
   if (!stored) return false;
   if (!stored->entry->info.isEditable) {
-    return refuse(error, what, u"The calendar \"" + stored->entry->info.title + u"\" is read-only.");
+    return refuse(error, what, readOnlyReason(stored->entry->info));
   }
   const bool occurrenceOfSeries = repeats(stored->record) && e.occurrence();
   const auto first = firstOccurrence(stored->record);
@@ -481,21 +488,12 @@ bool VdirCalendarStore::saveTask(zylo::CalTask& t, zylo::StoreError& error) {
   auto stored = openStored(t.storeFile(), what, error);
   if (!stored) return false;
   if (!stored->entry->info.isEditable) {
-    return refuse(error, what, u"The calendar \"" + stored->entry->info.title + u"\" is read-only.");
+    return refuse(error, what, readOnlyReason(stored->entry->info));
   }
   ComponentEditor editor(stored->calendar.get(), zones_.defaultZone());
   applyTaskFields(editor, stored->main, t, t.changedFields(), now);
   editor.touch(stored->main, now);
-  if (target == stored->entry) {
-    if (!writeItem(*target, stored->fileName, stored->calendar.get(), what, error)) return false;
-  } else {
-    const std::string fileName = unusedFileName(*target, foundation::toUtf8(t.uid()));
-    if (!writeItem(*target, fileName, stored->calendar.get(), what, error)) return false;
-    if (!removeItemFile(*stored->entry, stored->fileName, what, error)) return false;
-    t.setStoreFile(target->info.folderName + "/" + fileName);
-  }
-  t.clearChanges();
-  return true;
+  return writeBack(*stored, *target, t, what, error);
 }
 
 bool VdirCalendarStore::removeTask(zylo::CalTask& t, zylo::StoreError& error) {
@@ -506,7 +504,7 @@ bool VdirCalendarStore::removeTask(zylo::CalTask& t, zylo::StoreError& error) {
   auto stored = openStored(t.storeFile(), what, error);
   if (!stored) return false;
   if (!stored->entry->info.isEditable) {
-    return refuse(error, what, u"The calendar \"" + stored->entry->info.title + u"\" is read-only.");
+    return refuse(error, what, readOnlyReason(stored->entry->info));
   }
   return removeItemFile(*stored->entry, stored->fileName, what, error);
 }
@@ -542,7 +540,7 @@ bool VdirCalendarStore::saveCalendar(zylo::CalCalendar& calendar, zylo::StoreErr
     auto it = calendars_.find(name);
     if (it == calendars_.end()) return refuse(error, what, u"It no longer exists in the store.");
     if (!it->second.info.isEditable) {
-      return refuse(error, what, u"The calendar \"" + it->second.info.title + u"\" is read-only.");
+      return refuse(error, what, readOnlyReason(it->second.info));
     }
   }
   const fs::path folder = root_ / name;
@@ -580,7 +578,7 @@ bool VdirCalendarStore::removeCalendar(zylo::CalCalendar& calendar, zylo::StoreE
   auto it = calendars_.find(foundation::toUtf8(calendar.uid()));
   if (calendar.uid().empty() || it == calendars_.end()) return refuse(error, what, u"It no longer exists in the store.");
   CalendarEntry& entry = it->second;
-  if (!entry.info.isEditable) return refuse(error, what, u"The calendar \"" + entry.info.title + u"\" is read-only.");
+  if (!entry.info.isEditable) return refuse(error, what, readOnlyReason(entry.info));
   const fs::path folder = folderOf(entry);
   // Only what the store reads as items, and its own metadata, are removed:
   // files it cannot read stay where they are.

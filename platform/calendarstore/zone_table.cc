@@ -1,17 +1,11 @@
 #include "platform/calendarstore/zone_table.h"
 
 #include "platform/calendarstore/ical_ptr.h"
+#include "platform/calendarstore/ical_time.h"
 #include "platform/foundation/civil_days.h"
 
 namespace calendarstore {
 namespace {
-
-icaltimetype localTime(const foundation::LocalDateTime& l) {
-  icaltimetype t = icaltime_null_time();
-  t.year = l.year, t.month = l.month, t.day = l.day;
-  t.hour = l.hour, t.minute = l.minute, t.second = l.second;
-  return t;
-}
 
 // A zone known only from a file's VTIMEZONE block. libical reads the block;
 // the zone keeps its own copy, so it outlives the file's component.
@@ -26,11 +20,11 @@ class VtimezoneZone final : public foundation::TimeZone {
 
   int secondsFromGMT(foundation::Date at) const override {
     const int64_t seconds = at.time_since_epoch().count();
-    icaltimetype utc = localTime(foundation::localFields(seconds));
+    icaltimetype utc = icalTimeOf(foundation::localFields(seconds), false);
     return icaltimezone_get_utc_offset_of_utc_time(zone_, &utc, nullptr);
   }
   foundation::Date dateFromLocal(const foundation::LocalDateTime& local) const override {
-    icaltimetype t = localTime(local);
+    icaltimetype t = icalTimeOf(local, false);
     int isDaylight = 0;
     const int offset = icaltimezone_get_utc_offset(zone_, &t, &isDaylight);
     const int64_t wall = foundation::daysFromCivil(local.year, local.month, local.day) * 86400 +

@@ -102,6 +102,15 @@ String fromUtf8(std::string_view utf8) {
   return out;
 }
 
+String fromUtf32(std::u32string_view utf32) {
+  String out;
+  out.reserve(utf32.size());
+  for (char32_t c : utf32) {
+    appendCodePoint(out, c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF) ? char32_t{kReplacement} : c);
+  }
+  return out;
+}
+
 std::string toUtf8(std::u16string_view utf16) {
   std::string out;
   out.reserve(utf16.size());

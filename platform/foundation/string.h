@@ -16,6 +16,8 @@ using OptionalString = std::optional<std::u16string>;
 // UTF-8 <-> UTF-16; malformed input becomes U+FFFD, never an error.
 String fromUtf8(std::string_view utf8);
 std::string toUtf8(std::u16string_view utf16);
+// UTF-32 -> UTF-16; surrogates and values past U+10FFFF become U+FFFD.
+String fromUtf32(std::u32string_view utf32);
 
 // Simple (one-to-one) Unicode case mapping of every code point.
 String lowercased(std::u16string_view s);

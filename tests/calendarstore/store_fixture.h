@@ -10,17 +10,11 @@
 #include <string>
 
 #include "platform/calendarstore/vdir_calendar_store.h"
+#include "tests/support/fixed_clock.h"
 
 namespace calendarstore::testing {
 
-class FixedClock : public foundation::Clock {
- public:
-  explicit FixedClock(foundation::Date now) : now_(now) {}
-  foundation::Date now() const override { return now_; }
-
- private:
-  foundation::Date now_;
-};
+using zylo::testing::FixedClock;
 
 // 2026-06-15 12:00 UTC, a Monday.
 foundation::Date testNow();

@@ -3,6 +3,7 @@
 #include "host/parser.h"
 #include "host/value_format.h"
 #include "platform/fmx/fmx.h"
+#include "tests/support/fixed_clock.h"
 
 namespace zylo::host::testing {
 namespace {
@@ -50,14 +51,6 @@ void add(int16_t id, const char* name, int16_t minArgs, int16_t maxArgs, FMX_Ext
                                 maxArgs, 0, f);
 }
 
-class FixedClock : public foundation::Clock {
- public:
-  foundation::Date now() const override {
-    using namespace std::chrono;
-    return sys_days{year{2026} / 1 / 15} + hours{12};
-  }
-};
-
 }  // namespace
 
 void registerFakeFunctions() {
@@ -69,7 +62,9 @@ void registerFakeFunctions() {
 }
 
 Evaluator testEvaluator(std::vector<std::u16string>* hostErrors) {
-  return Evaluator(Environment{std::make_shared<FixedClock>(), foundation::fixedOffsetZone(3600),
+  using namespace std::chrono;
+  auto clock = std::make_shared<zylo::testing::FixedClock>(sys_days{year{2026} / 1 / 15} + hours{12});
+  return Evaluator(Environment{std::move(clock), foundation::fixedOffsetZone(3600),
                                [hostErrors](std::u16string_view function, FMX_Err) {
                                  if (hostErrors) hostErrors->emplace_back(function);
                                }});

@@ -11,17 +11,9 @@
 
 #include "platform/fmx/host/host_api.h"
 #include "plugin/platform_services.h"
+#include "tests/support/fixed_clock.h"
 
 namespace zylo::testing {
-
-class FixedClock : public foundation::Clock {
- public:
-  explicit FixedClock(foundation::Date now) : now_(now) {}
-  foundation::Date now() const override { return now_; }
-
- private:
-  foundation::Date now_;
-};
 
 class FixedOsVersion : public foundation::OsVersion {
  public:

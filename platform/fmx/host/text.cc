@@ -21,17 +21,6 @@ std::u16string fromAscii(const char* s) {
   return units;
 }
 
-void appendUtf32(std::u16string& units, char32_t c) {
-  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-  if (c < 0x10000) {
-    units.push_back(static_cast<char16_t>(c));
-  } else {
-    c -= 0x10000;
-    units.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-    units.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-  }
-}
-
 // The part of `units` from `position` on, `size` units at most.
 std::u16string_view clampedRange(const std::u16string& units, uint32_t position, uint32_t size) {
   if (position >= units.size()) return {};
@@ -88,9 +77,10 @@ void FM_Text_AssignUnicodeWithLength(FM_Text* self, const FMX_Unichar* s, uint32
 void FM_Text_AssignWide(FM_Text* self, const wchar_t* s, FMX_Err* err) {
   guardedVoid(err, [&] {
     checked(s);
-    std::u16string units;
-    for (; *s != L'\0'; ++s) appendUtf32(units, static_cast<char32_t>(*s));
-    checked(self).units = std::move(units);
+    static_assert(sizeof(wchar_t) == sizeof(char32_t), "wide text is UTF-32 here");
+    const std::wstring_view wide(s);
+    checked(self).units = foundation::fromUtf32(
+        std::u32string_view(reinterpret_cast<const char32_t*>(wide.data()), wide.size()));
   });
 }
 
