@@ -22,6 +22,8 @@ class FolderWatch {
   // False when the system cannot watch (no inotify, or out of watches):
   // then every folder counts as changed at every query.
   bool active() const { return fd_ >= 0 && !broken_; }
+  // Readable when changes are waiting, for a poll.
+  int descriptor() const { return fd_; }
 
   void watchRoot(const std::filesystem::path& root);
   void watchCalendar(const std::string& name, const std::filesystem::path& folder);

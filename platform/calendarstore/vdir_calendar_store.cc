@@ -1,6 +1,7 @@
 #include "platform/calendarstore/vdir_calendar_store.h"
 
 #include <fcntl.h>
+#include <sys/eventfd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -76,9 +77,14 @@ VdirCalendarStore::VdirCalendarStore(fs::path root, ZonePtr defaultZone,
                                      std::shared_ptr<const foundation::Clock> clock,
                                      std::shared_ptr<FileSystem> files)
     : root_(std::move(root)), clock_(std::move(clock)), files_(std::move(files)),
-      zones_(std::move(defaultZone)) {
+      zones_(std::move(defaultZone)),
+      changeSignal_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
   // A malformed file must never abort the host process.
   icalerror_set_errors_are_fatal(0);
+}
+
+VdirCalendarStore::~VdirCalendarStore() {
+  if (changeSignal_ >= 0) ::close(changeSignal_);
 }
 
 // --- The index ---------------------------------------------------------------
@@ -107,6 +113,7 @@ void VdirCalendarStore::refresh() {
   for (auto& [name, entry] : calendars_) {
     if (changes.everything || changes.calendars.contains(name)) rescanCalendar(entry);
   }
+  loaded_ = true;
 }
 
 void VdirCalendarStore::rescanRoot() {
@@ -132,7 +139,9 @@ void VdirCalendarStore::rescanRoot() {
     }
   }
   for (const auto& [name, entry] : calendars_) {
-    if (!found.contains(name)) watch_->forgetCalendar(name);
+    if (found.contains(name)) continue;
+    watch_->forgetCalendar(name);
+    for (const auto& [fileName, file] : entry.files) noteExternalChange(file.item.get(), nullptr);
   }
   if (found.size() != calendars_.size()) ++generation_;
   calendars_ = std::move(found);
@@ -153,11 +162,72 @@ void VdirCalendarStore::rescanCalendar(CalendarEntry& entry) {
     if (known != entry.files.end() && ::lstat(it->path().c_str(), &st) == 0 &&
         known->second.stamp == stampOf(st)) {
       files.emplace(name, std::move(known->second));
-    } else {
-      files.emplace(name, readFile(it->path()));
+      entry.files.erase(known);
+      continue;
     }
+    ItemFile read = readFile(it->path());
+    noteExternalChange(known != entry.files.end() ? known->second.item.get() : nullptr, read.item.get());
+    if (known != entry.files.end()) entry.files.erase(known);
+    files.emplace(name, std::move(read));
   }
+  // What is left of the old list is gone from the folder.
+  for (const auto& [name, file] : entry.files) noteExternalChange(file.item.get(), nullptr);
   entry.files = std::move(files);
+}
+
+// Only the store's own writes update the index without a rescan, so what a
+// rescan finds changed was changed by another program.
+void VdirCalendarStore::noteExternalChange(const ItemRecord* before, const ItemRecord* after) {
+  auto eventUid = [](const ItemRecord* r) -> const foundation::String* {
+    return r && r->kind == ItemKind::kEvent ? &r->main.uid : nullptr;
+  };
+  const foundation::String* was = eventUid(before);
+  const foundation::String* is = eventUid(after);
+  if (!loaded_ || (!was && !is)) return;
+  if (was && is && *was == *is) {
+    pending_.note(*is, ExternalChanges::kUpdated);
+  } else {
+    if (was) pending_.note(*was, ExternalChanges::kDeleted);
+    if (is) pending_.note(*is, ExternalChanges::kInserted);
+  }
+  const uint64_t one = 1;
+  if (::write(changeSignal_, &one, sizeof one) < 0) {
+    // The counter is already signalled; the watcher wakes either way.
+  }
+}
+
+VdirCalendarStore::ExternalChanges VdirCalendarStore::takeExternalChanges() {
+  std::lock_guard guard(lock_);
+  refresh();
+  uint64_t signalled;
+  if (::read(changeSignal_, &signalled, sizeof signalled) < 0) {
+    // Nothing was signalled since the last take.
+  }
+  return std::exchange(pending_, ExternalChanges{});
+}
+
+void VdirCalendarStore::ExternalChanges::note(const foundation::String& uid, Kind kind) {
+  auto it = std::find_if(changes.begin(), changes.end(), [&](const auto& c) { return c.first == uid; });
+  if (it == changes.end()) {
+    changes.emplace_back(uid, kind);
+    return;
+  }
+  // Two changes to one event since the last take read as one.
+  if (it->second == kInserted && kind == kDeleted) {
+    changes.erase(it);
+  } else if (it->second == kDeleted && kind == kInserted) {
+    it->second = kUpdated;
+  } else if (it->second != kInserted) {
+    it->second = kind;
+  }
+}
+
+std::vector<foundation::String> VdirCalendarStore::ExternalChanges::uids(Kind kind) const {
+  std::vector<foundation::String> list;
+  for (const auto& [uid, k] : changes) {
+    if (k == kind) list.push_back(uid);
+  }
+  return list;
 }
 
 VdirCalendarStore::FileStamp VdirCalendarStore::stampOf(const struct stat& st) {

@@ -56,8 +56,26 @@ class VdirCalendarStore final : public zylo::CalendarStore {
   bool removeEvent(zylo::CalEvent& event, zylo::CalSpan span, zylo::StoreError& error) override;
   bool removeTask(zylo::CalTask& task, zylo::StoreError& error) override;
 
+  ~VdirCalendarStore() override;
+  VdirCalendarStore(const VdirCalendarStore&) = delete;
+  VdirCalendarStore& operator=(const VdirCalendarStore&) = delete;
+
   // Files the store skipped, with the reason, as of the last query.
   std::vector<std::pair<std::filesystem::path, std::string>> unreadableFiles();
+
+  // Events that other programs added, changed or removed since the last
+  // take (the store's own writes are not among them), after rereading what
+  // changed on disk.
+  struct ExternalChanges {
+    enum Kind { kInserted, kUpdated, kDeleted };
+    std::vector<std::pair<foundation::String, Kind>> changes;  // in the order seen
+    void note(const foundation::String& uid, Kind kind);
+    std::vector<foundation::String> uids(Kind kind) const;
+    bool empty() const { return changes.empty(); }
+  };
+  ExternalChanges takeExternalChanges();
+  // Readable whenever changes are waiting to be taken, for a poll.
+  int changeSignal() const { return changeSignal_; }
 
  private:
   struct FileStamp {
@@ -100,6 +118,7 @@ class VdirCalendarStore final : public zylo::CalendarStore {
                                               std::optional<foundation::Date> nextAlarm) const;
   std::shared_ptr<zylo::CalTask> taskObject(const ItemLocation& at,
                                             std::shared_ptr<zylo::CalCalendar> calendar) const;
+  void noteExternalChange(const ItemRecord* before, const ItemRecord* after);
   std::vector<const CalendarEntry*> entriesOf(const zylo::CalendarList& calendars) const;
   std::filesystem::path folderOf(const CalendarEntry& entry) const { return root_ / entry.info.folderName; }
 
@@ -131,6 +150,9 @@ class VdirCalendarStore final : public zylo::CalendarStore {
   uint64_t generation_ = 0;                         // raised by every change to the index
   std::list<std::pair<EventQuery, EventList>> eventCache_;
   uint64_t eventCacheGeneration_ = 0;
+  bool loaded_ = false;  // changes count only once the first scan is done
+  ExternalChanges pending_;
+  int changeSignal_;
 };
 
 }  // namespace calendarstore
