@@ -25,6 +25,11 @@ struct Name {
   std::u16string name;
 };
 
+// $name (one script run) or $$name (the whole run).
+struct Variable {
+  std::u16string name;
+};
+
 struct Call {
   std::u16string name;
   std::vector<ExprPtr> args;
@@ -58,8 +63,24 @@ struct Binary {
   ExprPtr left, right;
 };
 
+// Let ( [ a = 1 ; $b = 2 ] ; body ): plain names hold for the body only,
+// $variables are set for the script as well.
+struct Binding {
+  std::u16string name;
+  ExprPtr value;
+};
+struct Let {
+  std::vector<Binding> bindings;
+  ExprPtr body;
+};
+
+// [ a ; b ]: a pair of Substitute's.
+struct Brackets {
+  std::vector<ExprPtr> items;
+};
+
 struct Expr {
-  std::variant<Literal, Name, Call, Unary, Binary> node;
+  std::variant<Literal, Name, Variable, Call, Unary, Binary, Let, Brackets> node;
   int column = 1;
 };
 

@@ -1,6 +1,8 @@
 #include "host/builtins.h"
 
+#include <algorithm>
 #include <array>
+#include <optional>
 
 #include "host/calc_error.h"
 #include "host/evaluator.h"
@@ -118,19 +120,153 @@ Value valueCount(Evaluator& ev, const Call& call) {
   return {Number::fromInt(int64_t(values(textArg(ev, call, 0)).size()))};
 }
 
-constexpr std::u16string_view kCurrentTimestamp = u"CurrentTimestamp";
+// What Get ( ... ) can report.
+enum class Selector { kCurrentTimestamp, kScriptParameter, kScriptResult, kFileName, kScriptName };
 
-void checkGetSelector(const Call& call) {
-  const auto* selector = std::get_if<Name>(&call.args[0]->node);
-  if (!selector || !foundation::equalsIgnoringCase(selector->name, kCurrentTimestamp))
-    throw SyntaxError(call.args[0]->column, "Get knows only CurrentTimestamp");
+std::optional<Selector> selectorOf(const Expr& e) {
+  const auto* name = std::get_if<Name>(&e.node);
+  if (!name) return std::nullopt;
+  constexpr std::pair<std::u16string_view, Selector> kSelectors[] = {
+      {u"CurrentTimestamp", Selector::kCurrentTimestamp}, {u"ScriptParameter", Selector::kScriptParameter},
+      {u"ScriptResult", Selector::kScriptResult},         {u"FileName", Selector::kFileName},
+      {u"ScriptName", Selector::kScriptName}};
+  for (const auto& [text, selector] : kSelectors) {
+    if (foundation::equalsIgnoringCase(name->name, text)) return selector;
+  }
+  return std::nullopt;
 }
 
-// Wall-clock time in the environment's zone, to the second.
-Value get(Evaluator& ev, const Call&) {
-  const Environment& env = ev.environment();
-  foundation::LocalDateTime now = foundation::splitGregorian(env.clock->now(), *env.zone);
-  return {Timestamp{{now.year, now.month, now.day}, {now.hour, now.minute, now.second, 0}}};
+void checkGetSelector(const Call& call) {
+  if (!selectorOf(*call.args[0])) {
+    throw SyntaxError(call.args[0]->column,
+                      "Get knows CurrentTimestamp, ScriptParameter, ScriptResult, FileName and ScriptName");
+  }
+}
+
+Value get(Evaluator& ev, const Call& call) {
+  switch (*selectorOf(*call.args[0])) {
+    case Selector::kCurrentTimestamp: {
+      // Wall-clock time in the environment's zone, to the second.
+      const Environment& env = ev.environment();
+      foundation::LocalDateTime now = foundation::splitGregorian(env.clock->now(), *env.zone);
+      return {Timestamp{{now.year, now.month, now.day}, {now.hour, now.minute, now.second, 0}}};
+    }
+    case Selector::kScriptParameter: return ev.script().current().parameter;
+    case Selector::kScriptResult: return ev.script().scriptResult;
+    case Selector::kFileName: return {ev.script().current().fileName};
+    case Selector::kScriptName: return {ev.script().current().scriptName};
+  }
+  return {u""};
+}
+
+// The non-empty values, one per line.
+Value list(Evaluator& ev, const Call& call) {
+  std::u16string out;
+  for (size_t i = 0; i < call.args.size(); ++i) {
+    const std::u16string value = textArg(ev, call, i);
+    if (value.empty()) continue;
+    if (!out.empty()) out += kReturn;
+    out += value;
+  }
+  return {out};
+}
+
+// A count of characters from an argument, at least 0.
+size_t countArg(Evaluator& ev, const Call& call, size_t i) {
+  return size_t(std::max<int64_t>(0, numberArg(ev, call, i).truncated()));
+}
+
+Value left(Evaluator& ev, const Call& call) {
+  const std::u16string text = textArg(ev, call, 0);
+  return {text.substr(0, countArg(ev, call, 1))};
+}
+
+Value right(Evaluator& ev, const Call& call) {
+  const std::u16string text = textArg(ev, call, 0);
+  const size_t n = std::min(countArg(ev, call, 1), text.size());
+  return {text.substr(text.size() - n)};
+}
+
+// Middle ( text ; start ; count ), the start counted from 1.
+Value middle(Evaluator& ev, const Call& call) {
+  const std::u16string text = textArg(ev, call, 0);
+  const int64_t start = std::max<int64_t>(1, numberArg(ev, call, 1).truncated());
+  if (size_t(start) > text.size()) return {u""};
+  return {text.substr(size_t(start - 1), countArg(ev, call, 2))};
+}
+
+// Where `search` occurs in `text`, ignoring letter case: the occurrence-th
+// one from `start` on (backwards for a negative occurrence); 0 when none.
+Value position(Evaluator& ev, const Call& call) {
+  const std::u16string text = foundation::lowercased(textArg(ev, call, 0));
+  const std::u16string search = foundation::lowercased(textArg(ev, call, 1));
+  const int64_t start = numberArg(ev, call, 2).truncated();
+  int64_t occurrence = numberArg(ev, call, 3).truncated();
+  if (search.empty() || occurrence == 0 || start < 1 || size_t(start) > text.size()) {
+    return {Number::fromInt(0)};
+  }
+  size_t at = size_t(start - 1);
+  for (;;) {
+    at = occurrence > 0 ? text.find(search, at) : text.rfind(search, at);
+    if (at == std::u16string::npos) return {Number::fromInt(0)};
+    if (occurrence > 0 ? --occurrence == 0 : ++occurrence == 0) return {Number::fromInt(int64_t(at) + 1)};
+    if (occurrence > 0) {
+      ++at;
+    } else if (at-- == 0) {
+      return {Number::fromInt(0)};
+    }
+  }
+}
+
+std::u16string replacedAll(std::u16string text, const std::u16string& search, const std::u16string& by) {
+  if (search.empty()) return text;
+  for (size_t at = text.find(search); at != std::u16string::npos; at = text.find(search, at + by.size())) {
+    text.replace(at, search.size(), by);
+  }
+  return text;
+}
+
+// Substitute ( text ; search ; replacement ), or with [ search ; replacement ]
+// pairs applied in turn; letter case counts.
+Value substitute(Evaluator& ev, const Call& call) {
+  std::u16string text = textArg(ev, call, 0);
+  if (call.args.size() == 3 && !std::holds_alternative<Brackets>(call.args[1]->node)) {
+    return {replacedAll(text, textArg(ev, call, 1), textArg(ev, call, 2))};
+  }
+  for (size_t i = 1; i < call.args.size(); ++i) {
+    const auto* pair = std::get_if<Brackets>(&call.args[i]->node);
+    if (!pair) return invalidResult();
+    text = replacedAll(text, textOf(ev.evaluatePart(*pair->items[0])), textOf(ev.evaluatePart(*pair->items[1])));
+  }
+  return {text};
+}
+
+// How often `search` occurs, overlaps counted, ignoring letter case.
+Value patternCount(Evaluator& ev, const Call& call) {
+  const std::u16string text = foundation::lowercased(textArg(ev, call, 0));
+  const std::u16string search = foundation::lowercased(textArg(ev, call, 1));
+  int64_t count = 0;
+  if (!search.empty()) {
+    for (size_t at = text.find(search); at != std::u16string::npos; at = text.find(search, at + 1)) ++count;
+  }
+  return {Number::fromInt(count)};
+}
+
+Value isEmpty(Evaluator& ev, const Call& call) { return booleanResult(textArg(ev, call, 0).empty()); }
+
+Value absolute(Evaluator& ev, const Call& call) {
+  Number n = numberArg(ev, call, 0);
+  return {n.mantissa < 0 ? negate(n) : n};
+}
+
+Value integer(Evaluator& ev, const Call& call) {
+  return {Number::fromInt(numberArg(ev, call, 0).truncated())};
+}
+
+// Round ( number ; places ), half away from zero; negative places round to
+// tens, hundreds and so on.
+Value round(Evaluator& ev, const Call& call) {
+  return {roundedTo(numberArg(ev, call, 0), numberArg(ev, call, 1).truncated())};
 }
 
 const auto kBuiltins = std::to_array<Builtin>({
@@ -151,6 +287,17 @@ const auto kBuiltins = std::to_array<Builtin>({
     {u"GetValue", 2, 2, getValue},
     {u"ValueCount", 1, 1, valueCount},
     {u"Get", 1, 1, get, checkGetSelector},
+    {u"List", 1, -1, list},
+    {u"Left", 2, 2, left},
+    {u"Right", 2, 2, right},
+    {u"Middle", 3, 3, middle},
+    {u"Position", 4, 4, position},
+    {u"Substitute", 2, -1, substitute, nullptr, true},
+    {u"PatternCount", 2, 2, patternCount},
+    {u"IsEmpty", 1, 1, isEmpty},
+    {u"Abs", 1, 1, absolute},
+    {u"Int", 1, 1, integer},
+    {u"Round", 2, 2, round},
 });
 
 }  // namespace

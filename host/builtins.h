@@ -20,6 +20,8 @@ struct Builtin {
   // Replaces the usual check that each argument is a calculation, for a
   // built-in whose argument is a name it reads (Get); throws SyntaxError.
   void (*checkArguments)(const Call& call) = nullptr;
+  // Arguments may be [ a ; b ] pairs (Substitute).
+  bool takesPairs = false;
 };
 
 const Builtin* findBuiltin(std::u16string_view name);

@@ -13,11 +13,14 @@ class SyntaxError : public std::runtime_error {
  public:
   SyntaxError(int column, const std::string& what)
       : std::runtime_error("syntax error at column " + std::to_string(column) + ": " + what),
-        column_(column) {}
+        column_(column), message_(what) {}
   int column() const { return column_; }
+  // What is wrong, without the column.
+  const std::string& message() const { return message_; }
 
  private:
   int column_;
+  std::string message_;
 };
 
 // A call of a name that is neither a built-in nor a registered function.

@@ -9,16 +9,46 @@ const char kUsage[] =
     R"(usage: zylo-host [options] eval EXPR...   evaluate the calculations in turn, one line each
        zylo-host [options] info           the plug-in's name, description, options and functions
        zylo-host [options] repl           evaluate one calculation per line of standard input
+       zylo-host [options] run FILE [--script NAME] [--param TEXT] [--wait SECONDS]
+                                          run a script of a script file (zylo-host run --help)
 options
   --json            print one JSON object per result or, for info, per function
   --plugin PATH     the bundle to load (default: Zylo.fmplugin beside zylo-host)
   --calendars DIR   the calendar store folder (default: $ZYLO_CALENDARS, else
                     $XDG_DATA_HOME/zylo/calendars, else ~/.local/share/zylo/calendars)
   --host-version N  the extension version announced at start-up (default 60)
+environment
+  TZ                the time zone calculations and the plug-in read times in
+  ZYLO_CALENDARS    the calendar store folder, when --calendars is not given
+  ZYLO_OS_VERSION   the operating-system version the plug-in believes it runs on ("10.8")
 exit status: 0 when every calculation was evaluated; 2 on a usage or syntax error, an unknown
-function, or a bundle that fails to load or start; 1 when a calculation failed inside the host.
-eval checks every calculation before running the first. repl reports a refused line on
-standard error and goes on with the next; at the end of input it exits 2 if any line was refused.
+function, or a bundle that fails to load or start; 1 when a calculation failed inside the host;
+3 when a script step failed. eval checks every calculation before running the first. repl
+reports a refused line on standard error and goes on with the next; at the end of input it
+exits 2 if any line was refused.
+)";
+
+const char kRunUsage[] =
+    R"(usage: zylo-host [options] run FILE [--script NAME] [--param TEXT] [--wait SECONDS]
+Runs a script of FILE, a script file holding one database's scripts (the file name without its
+extension is what Get ( FileName ) answers):
+  Script "Name"
+    Set Variable [ $name ; Value: calculation ]     ($name for one script run, $$name for the whole run)
+    If [ calculation ] / Else If [ calculation ] / Else / End If
+    Loop / Exit Loop If [ calculation ] / End Loop
+    Perform Script [ "Other" ; Parameter: calculation ]
+    Exit Script [ Result: calculation ]
+    Show [ calculation ]                            (prints the value on standard output)
+    Pause/Resume Script [ Duration (seconds): calculation ]
+    Set Error Capture [ On ]
+    # a comment
+  End Script
+  --script NAME   the script to run (default: the file's first)
+  --param TEXT    what Get ( ScriptParameter ) answers
+  --wait SECONDS  keep running the host's run loop that long after the script, for callbacks
+exit status: 0 when the script ran to its end; 2 on a usage error, a syntax error in the file
+(reported as FILE:LINE:COLUMN before anything runs) or a plug-in that fails to load; 3 when a
+step failed while running (reported the same way).
 )";
 
 namespace {
@@ -29,6 +59,17 @@ uint16_t hostVersion(std::string_view text) {
   if (ec != std::errc() || end != text.data() + text.size() || value > UINT16_MAX)
     throw UsageError("--host-version needs a number from 0 to 65535");
   return uint16_t(value);
+}
+
+double seconds(const std::string& text) {
+  size_t used = 0;
+  double value = -1;
+  try {
+    value = std::stod(text, &used);
+  } catch (const std::exception&) {
+  }
+  if (used != text.size() || !(value >= 0)) throw UsageError("--wait needs a number of seconds");
+  return value;
 }
 
 }  // namespace
@@ -69,6 +110,28 @@ CliOptions parseCommandLine(std::span<char* const> args) {
     options.command = Command::kEval;
     options.calculations.assign(args.begin() + long(i), args.end());
     if (options.calculations.empty()) throw UsageError("eval needs at least one calculation");
+    return options;
+  }
+  if (command == "run") {
+    options.command = Command::kRun;
+    for (; i < args.size(); ++i) {
+      std::string_view arg = args[i];
+      if (arg == "--help" || arg == "-h") {
+        options.command = Command::kRunHelp;
+        return options;
+      } else if (auto v = value(arg, "--script")) {
+        options.scriptName = *v;
+      } else if (auto v = value(arg, "--param")) {
+        options.parameter = *v;
+      } else if (auto v = value(arg, "--wait")) {
+        options.waitSeconds = seconds(*v);
+      } else if (arg.starts_with("-") || !options.scriptFile.empty()) {
+        throw UsageError("run does not take " + std::string(arg));
+      } else {
+        options.scriptFile = arg;
+      }
+    }
+    if (options.scriptFile.empty()) throw UsageError("run needs a script file");
     return options;
   }
   if (command == "info") {

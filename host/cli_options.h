@@ -12,7 +12,7 @@
 
 namespace zylo::host {
 
-enum class Command { kEval, kInfo, kRepl, kHelp };
+enum class Command { kEval, kInfo, kRepl, kRun, kHelp, kRunHelp };
 
 struct CliOptions {
   Command command = Command::kHelp;
@@ -21,6 +21,10 @@ struct CliOptions {
   std::optional<std::string> calendars;
   uint16_t hostVersion = 60;
   std::vector<std::string> calculations;  // eval's, in order
+  // run's
+  std::string scriptFile;
+  std::optional<std::string> scriptName, parameter;
+  double waitSeconds = 0;
 };
 
 class UsageError : public std::runtime_error {
@@ -32,6 +36,7 @@ class UsageError : public std::runtime_error {
 CliOptions parseCommandLine(std::span<char* const> args);
 
 extern const char kUsage[];
+extern const char kRunUsage[];
 
 }  // namespace zylo::host
 

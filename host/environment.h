@@ -8,6 +8,7 @@
 #include <memory>
 #include <string_view>
 
+#include "host/script_state.h"
 #include "platform/fmx/fmx_abi.h"
 #include "platform/foundation/clock.h"
 #include "platform/foundation/time_zone.h"
@@ -19,6 +20,9 @@ struct Environment {
   std::shared_ptr<const foundation::TimeZone> zone;
   // Told when a plug-in function answers a host error (its result is "?").
   std::function<void(std::u16string_view function, FMX_Err error)> hostErrorReported;
+  // The running script's variables and names; an evaluator without one
+  // keeps its own.
+  std::shared_ptr<ScriptState> script;
 };
 
 }  // namespace zylo::host

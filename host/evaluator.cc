@@ -23,6 +23,10 @@ void checkCount(const std::u16string& name, size_t count, int minArgs, int maxAr
 
 }  // namespace
 
+Evaluator::Evaluator(Environment environment) : environment_(std::move(environment)) {
+  if (!environment_.script) environment_.script = std::make_shared<ScriptState>();
+}
+
 void Evaluator::checkCall(const std::u16string& name, size_t argCount, int column) const {
   if (const Builtin* builtin = findBuiltin(name)) {
     checkCount(name, argCount, builtin->minArgs, builtin->maxArgs, column);
@@ -34,21 +38,51 @@ void Evaluator::checkCall(const std::u16string& name, size_t argCount, int colum
 }
 
 void Evaluator::check(const Expr& e) const {
+  Bound bound;
+  checkIn(e, bound);
+}
+
+static bool isBound(const std::vector<std::u16string>& bound, const std::u16string& name) {
+  for (const auto& b : bound) {
+    if (foundation::equalsIgnoringCase(b, name)) return true;
+  }
+  return false;
+}
+
+void Evaluator::checkIn(const Expr& e, Bound& bound) const {
   if (const auto* name = std::get_if<Name>(&e.node)) {
-    checkCall(name->name, 0, e.column);
+    if (!isBound(bound, name->name)) checkCall(name->name, 0, e.column);
   } else if (const auto* call = std::get_if<Call>(&e.node)) {
     checkCall(call->name, call->args.size(), e.column);
     const Builtin* builtin = findBuiltin(call->name);
     if (builtin && builtin->checkArguments) {
       builtin->checkArguments(*call);
-    } else {
-      for (const ExprPtr& arg : call->args) check(*arg);
+      return;
+    }
+    for (const ExprPtr& arg : call->args) {
+      const auto* pair = std::get_if<Brackets>(&arg->node);
+      if (pair && builtin && builtin->takesPairs) {
+        if (pair->items.size() != 2) throw SyntaxError(arg->column, "a pair holds two values");
+        for (const ExprPtr& item : pair->items) checkIn(*item, bound);
+      } else {
+        checkIn(*arg, bound);
+      }
     }
   } else if (const auto* unary = std::get_if<Unary>(&e.node)) {
-    check(*unary->operand);
+    checkIn(*unary->operand, bound);
   } else if (const auto* binary = std::get_if<Binary>(&e.node)) {
-    check(*binary->left);
-    check(*binary->right);
+    checkIn(*binary->left, bound);
+    checkIn(*binary->right, bound);
+  } else if (const auto* let = std::get_if<Let>(&e.node)) {
+    const size_t outer = bound.size();
+    for (const Binding& b : let->bindings) {
+      checkIn(*b.value, bound);
+      if (!b.name.starts_with(u'$')) bound.push_back(b.name);
+    }
+    checkIn(*let->body, bound);
+    bound.resize(outer);
+  } else if (std::holds_alternative<Brackets>(e.node)) {
+    throw SyntaxError(e.column, "brackets belong in Let or in Substitute's pairs");
   }
 }
 
@@ -59,7 +93,12 @@ Value Evaluator::evaluate(const Expr& calculation) {
 
 Value Evaluator::evaluatePart(const Expr& e) {
   if (const auto* literal = std::get_if<Literal>(&e.node)) return literal->value;
-  if (const auto* name = std::get_if<Name>(&e.node)) return callNamed(Call{name->name, {}});
+  if (const auto* name = std::get_if<Name>(&e.node)) {
+    if (const Value* bound = boundValue(name->name)) return *bound;
+    return callNamed(Call{name->name, {}});
+  }
+  if (const auto* variable = std::get_if<Variable>(&e.node)) return script().variable(variable->name);
+  if (const auto* let = std::get_if<Let>(&e.node)) return this->let(*let);
   if (const auto* call = std::get_if<Call>(&e.node)) return callNamed(*call);
   if (const auto* unary = std::get_if<Unary>(&e.node))
     return applyUnary(unary->op, evaluatePart(*unary->operand));
@@ -69,6 +108,28 @@ Value Evaluator::evaluatePart(const Expr& e) {
   if (binary.op == BinaryOp::kAnd && !isTrue(left)) return booleanResult(false);
   if (binary.op == BinaryOp::kOr && isTrue(left)) return booleanResult(true);
   return applyBinary(binary.op, left, evaluatePart(*binary.right));
+}
+
+const Value* Evaluator::boundValue(const std::u16string& name) const {
+  for (auto it = letValues_.rbegin(); it != letValues_.rend(); ++it) {
+    if (foundation::equalsIgnoringCase(it->first, name)) return &it->second;
+  }
+  return nullptr;
+}
+
+Value Evaluator::let(const Let& let) {
+  const size_t outer = letValues_.size();
+  for (const Binding& b : let.bindings) {
+    Value v = evaluatePart(*b.value);
+    if (b.name.starts_with(u'$')) {
+      script().setVariable(b.name, std::move(v));
+    } else {
+      letValues_.emplace_back(b.name, std::move(v));
+    }
+  }
+  Value result = evaluatePart(*let.body);
+  letValues_.erase(letValues_.begin() + static_cast<std::ptrdiff_t>(outer), letValues_.end());
+  return result;
 }
 
 Value Evaluator::callNamed(const Call& call) {

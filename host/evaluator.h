@@ -10,7 +10,7 @@ namespace zylo::host {
 
 class Evaluator {
  public:
-  explicit Evaluator(Environment environment) : environment_(std::move(environment)) {}
+  explicit Evaluator(Environment environment);
 
   // Checks that every name is known and called with a parameter count it
   // accepts, as FileMaker does before a calculation runs, even in branches
@@ -23,12 +23,19 @@ class Evaluator {
   fmxhost::Value evaluatePart(const Expr& part);
 
   const Environment& environment() const { return environment_; }
+  ScriptState& script() { return *environment_.script; }
 
  private:
+  // Names a Let binds for its body, innermost last.
+  using Bound = std::vector<std::u16string>;
+  void checkIn(const Expr& e, Bound& bound) const;
   void checkCall(const std::u16string& name, size_t argCount, int column) const;
   fmxhost::Value callNamed(const Call& call);
+  fmxhost::Value let(const Let& let);
+  const fmxhost::Value* boundValue(const std::u16string& name) const;
 
   Environment environment_;
+  std::vector<std::pair<std::u16string, fmxhost::Value>> letValues_;
 };
 
 }  // namespace zylo::host

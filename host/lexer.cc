@@ -58,11 +58,14 @@ class Lexer {
     if (isDigit(c) || (c == u'.' && isDigit(peek(1)))) return number(column);
     if (c == u'"') return text(column);
     if (startsName(c)) return name(column);
+    if (c == u'$') return variable(column);
     advance();
     switch (c) {
       case u'(': return {TokenKind::kLeftParen, u"(", column};
       case u')': return {TokenKind::kRightParen, u")", column};
       case u';': return {TokenKind::kSemicolon, u";", column};
+      case u'[': return {TokenKind::kLeftBracket, u"[", column};
+      case u']': return {TokenKind::kRightBracket, u"]", column};
       case u'+': return {TokenKind::kPlus, u"+", column};
       case u'-': return {TokenKind::kMinus, u"-", column};
       case u'*': return {TokenKind::kStar, u"*", column};
@@ -121,6 +124,14 @@ class Lexer {
     if (foundation::equalsIgnoringCase(value, u"or")) return {TokenKind::kOr, value, column};
     if (foundation::equalsIgnoringCase(value, u"not")) return {TokenKind::kNot, value, column};
     return {TokenKind::kName, value, column};
+  }
+
+  Token variable(int column) {
+    std::u16string value(1, advance());
+    if (peek() == u'$') value += advance();
+    if (!startsName(peek())) throw SyntaxError(column, "a variable needs a name after \"$\"");
+    while (pos_ < source_.size() && (startsName(peek()) || isDigit(peek()))) value += advance();
+    return {TokenKind::kVariable, value, column};
   }
 
   std::u16string_view source_;

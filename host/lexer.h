@@ -12,9 +12,12 @@ enum class TokenKind {
   kNumber,
   kText,
   kName,
+  kVariable,  // $name or $$name
   kLeftParen,
   kRightParen,
   kSemicolon,
+  kLeftBracket,
+  kRightBracket,
   kPlus,
   kMinus,
   kStar,

@@ -1,12 +1,17 @@
 // zylo-host: loads the plug-in bundle and plays its host from the command
 // line. See kUsage for the commands.
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 #include <filesystem>
 #include <iostream>
 
 #include "host/calculation_runner.h"
 #include "host/cli_options.h"
 #include "host/plugin_loader.h"
+#include "host/script_error.h"
+#include "host/script_runner.h"
 #include "host/script_requests.h"
 #include "host/value_format.h"
 #include "platform/calendarstore/default_root.h"
@@ -17,6 +22,7 @@ namespace zylo::host {
 namespace {
 
 constexpr int kUsageStatus = 2;
+constexpr int kStepFailedStatus = 3;
 constexpr uint32_t kNameString = 128, kDescriptionString = 129, kOptionsString = 131;
 
 std::filesystem::path defaultBundle() {
@@ -53,6 +59,44 @@ void reportHostError(std::u16string_view function, FMX_Err error) {
             << '\n';
 }
 
+// What a Show step prints: the value as eval prints it, a carriage return
+// inside a text starting a new line.
+void show(const fmxhost::Value& value, bool json) {
+  std::string line = json ? host::json(value) : plainText(value);
+  if (!json) std::replace(line.begin(), line.end(), '\r', '\n');
+  std::cout << line << std::endl;
+}
+
+void waitFor(double seconds) {
+  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+int runScriptFile(const CliOptions& options, Evaluator& evaluator) {
+  ScriptLibrary library;
+  const ScriptFile* file;
+  try {
+    file = &library.load(options.scriptFile, evaluator);
+  } catch (const std::exception& e) {
+    std::cerr << "zylo-host: " << e.what() << '\n';
+    return kUsageStatus;
+  }
+  const Script* script = options.scriptName ? file->find(foundation::fromUtf8(*options.scriptName))
+                                            : &file->scripts.front();
+  if (!script) {
+    std::cerr << "zylo-host: " << options.scriptFile << " has no script \"" << *options.scriptName << "\"\n";
+    return kUsageStatus;
+  }
+  ScriptRunner runner(evaluator, [&](const fmxhost::Value& v) { show(v, options.json); }, waitFor);
+  try {
+    runner.perform(*file, *script, {foundation::fromUtf8(options.parameter.value_or(""))});
+  } catch (const ScriptRunError& e) {
+    std::cerr << "zylo-host: " << e.what() << '\n';
+    return kStepFailedStatus;
+  }
+  waitFor(options.waitSeconds);
+  return 0;
+}
+
 int run(const CliOptions& options) {
   if (options.calendars) setenv("ZYLO_CALENDARS", options.calendars->c_str(), 1);
   std::unique_ptr<LoadedPlugin> plugin;
@@ -69,7 +113,8 @@ int run(const CliOptions& options) {
     return 0;
   }
   Evaluator evaluator(
-      Environment{foundation::systemClock(), foundation::systemDefaultZone(), reportHostError});
+      Environment{foundation::systemClock(), foundation::systemDefaultZone(), reportHostError, nullptr});
+  if (options.command == Command::kRun) return runScriptFile(options, evaluator);
   ResultOutput output{options.json, std::cout, std::cerr};
   if (options.command == Command::kRepl) return readEvalPrint(evaluator, std::cin, output);
   std::vector<std::u16string> calculations;
@@ -89,8 +134,8 @@ int main(int argc, char** argv) {
     std::cerr << "zylo-host: " << e.what() << " (zylo-host --help shows the usage)\n";
     return kUsageStatus;
   }
-  if (options.command == Command::kHelp) {
-    std::cout << kUsage;
+  if (options.command == Command::kHelp || options.command == Command::kRunHelp) {
+    std::cout << (options.command == Command::kHelp ? kUsage : kRunUsage);
     return 0;
   }
   try {

@@ -1,5 +1,6 @@
 #include "host/number_arithmetic.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace zylo::host {
@@ -106,6 +107,30 @@ std::strong_ordering compare(Number a, Number b) {
   double x = a.toDouble(), y = b.toDouble();
   return x < y ? std::strong_ordering::less
                : (x > y ? std::strong_ordering::greater : std::strong_ordering::equal);
+}
+
+}  // namespace zylo::host
+
+namespace zylo::host {
+
+Number roundedTo(Number a, int64_t places) {
+  places = std::clamp<int64_t>(places, -38, 400);
+  if (a.scale <= places) return a;
+  // Drop the digits past `places`, rounding half away from zero.
+  const bool negative = a.mantissa < 0;
+  const Unsigned whole = magnitude(a.mantissa);
+  Unsigned divisor = 1;
+  for (int64_t drop = a.scale - places; drop > 0 && divisor <= std::numeric_limits<Unsigned>::max() / 10; --drop) {
+    divisor *= 10;
+  }
+  Unsigned kept = whole / divisor;
+  if (whole % divisor >= divisor - whole % divisor) ++kept;  // at least half was dropped
+  __int128 result = static_cast<__int128>(kept);
+  if (negative) result = -result;
+  if (places >= 0) return normalized({result, int32_t(places)});
+  __int128 scaled = result;
+  if (!scaleUp(scaled, int(-places))) return Number::fromDouble(a.toDouble());
+  return {scaled, 0};
 }
 
 }  // namespace zylo::host

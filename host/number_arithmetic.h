@@ -22,6 +22,9 @@ Number multiply(Number a, Number b);
 std::optional<Number> divide(Number a, Number b);
 Number negate(Number a);
 std::strong_ordering compare(Number a, Number b);
+// `a` with `places` digits after the point at most, half away from zero;
+// a negative count rounds to tens, hundreds and so on.
+Number roundedTo(Number a, int64_t places);
 
 }  // namespace zylo::host
 

@@ -127,7 +127,22 @@ class Parser {
         return node(t.column, Literal{{t.text}});
       case TokenKind::kName:
         ++pos_;
+        if (foundation::equalsIgnoringCase(t.text, u"Let") && peek().kind == TokenKind::kLeftParen) {
+          return let(t);
+        }
         return nameOrCall(t);
+      case TokenKind::kVariable:
+        ++pos_;
+        return node(t.column, Variable{t.text});
+      case TokenKind::kLeftBracket: {
+        ++pos_;
+        Brackets brackets;
+        do {
+          brackets.items.push_back(orExpr());
+        } while (accept(TokenKind::kSemicolon));
+        expect(TokenKind::kRightBracket, "\";\" or \"]\"");
+        return node(t.column, std::move(brackets));
+      }
       case TokenKind::kLeftParen: {
         ++pos_;
         ExprPtr e = orExpr();
@@ -149,6 +164,27 @@ class Parser {
       expect(TokenKind::kRightParen, "\";\" or \")\"");
     }
     return node(name.column, std::move(call));
+  }
+
+  // Let ( name = value ; body ) or Let ( [ name = value ; ... ] ; body ).
+  ExprPtr let(const Token& keyword) {
+    expect(TokenKind::kLeftParen, "\"(\"");
+    Let let;
+    const bool list = accept(TokenKind::kLeftBracket);
+    do {
+      const Token& name = peek();
+      if (name.kind != TokenKind::kName && name.kind != TokenKind::kVariable) {
+        throw SyntaxError(name.column, "expected a name to bind");
+      }
+      ++pos_;
+      expect(TokenKind::kEqual, "\"=\"");
+      let.bindings.push_back({name.text, orExpr()});
+    } while (list && accept(TokenKind::kSemicolon));
+    if (list) expect(TokenKind::kRightBracket, "\";\" or \"]\"");
+    expect(TokenKind::kSemicolon, "\";\"");
+    let.body = orExpr();
+    expect(TokenKind::kRightParen, "\")\"");
+    return node(keyword.column, std::move(let));
   }
 
   void expect(TokenKind kind, const std::string& what) {

@@ -67,7 +67,8 @@ Evaluator testEvaluator(std::vector<std::u16string>* hostErrors) {
   return Evaluator(Environment{std::move(clock), foundation::fixedOffsetZone(3600),
                                [hostErrors](std::u16string_view function, FMX_Err) {
                                  if (hostErrors) hostErrors->emplace_back(function);
-                               }});
+                               },
+                               nullptr});
 }
 
 fmxhost::Value evaluated(std::u16string_view calculation) {
@@ -76,5 +77,10 @@ fmxhost::Value evaluated(std::u16string_view calculation) {
 }
 
 std::string shown(std::u16string_view calculation) { return plainText(evaluated(calculation)); }
+
+std::string shownBy(Evaluator& evaluator, std::u16string_view calculation) {
+  registerFakeFunctions();
+  return plainText(evaluator.evaluate(*parse(calculation)));
+}
 
 }  // namespace zylo::host::testing

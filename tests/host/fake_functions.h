@@ -21,6 +21,8 @@ Evaluator testEvaluator(std::vector<std::u16string>* hostErrors = nullptr);
 // Parses and evaluates; the result as zylo-host prints it in text mode.
 std::string shown(std::u16string_view calculation);
 fmxhost::Value evaluated(std::u16string_view calculation);
+// The same with an evaluator of the test's, whose variables carry over.
+std::string shownBy(Evaluator& evaluator, std::u16string_view calculation);
 
 }  // namespace zylo::host::testing
 
