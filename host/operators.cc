@@ -50,8 +50,15 @@ Value difference(const Value& a, const Value& b) {
   return {subtract(numberOrZero(a), numberOrZero(b))};
 }
 
+// A text that holds no number is compared as text even against a number,
+// so that "!!ERROR!!" never equals 0.
+bool comparesAsText(const Value& a, const Value& b) {
+  if (isTextual(a) && isTextual(b)) return true;
+  return (isTextual(a) && !numberOf(a)) || (isTextual(b) && !numberOf(b));
+}
+
 std::strong_ordering order(const Value& a, const Value& b) {
-  if (isTextual(a) && isTextual(b))
+  if (comparesAsText(a, b))
     return foundation::lowercased(textOf(a)) <=> foundation::lowercased(textOf(b));
   if (isTimestamp(a) != isTimestamp(b) && isTemporal(a) && isTemporal(b)) {
     std::optional<Timestamp> x = timestampOf(a), y = timestampOf(b);

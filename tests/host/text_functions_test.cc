@@ -42,6 +42,11 @@ TEST(NumberFunctions, RoundHalfAwayFromZero) {
   EXPECT_EQ(shown(u"Int ( -3.7 ) & \" \" & Abs ( -2.5 )"), "-3 2.5");
 }
 
+TEST(Comparisons, TextWithoutANumberIsNeverANumber) {
+  EXPECT_EQ(shown(u"0 = \"!!ERROR!!\""), "0");
+  EXPECT_EQ(shown(u"10 > \"9\""), "1");
+}
+
 TEST(Brackets, OnlyAsPairs) {
   EXPECT_THROW(testing::testEvaluator().check(*parse(u"[ 1 ; 2 ]")), SyntaxError);
   EXPECT_THROW(testing::testEvaluator().check(*parse(u"Substitute ( \"a\" ; [ \"a\" ] )")), SyntaxError);
