@@ -2,6 +2,9 @@
 
 #include <mutex>
 
+#include "errors/error_codes.h"
+#include "errors/last_error.h"
+
 namespace zylo {
 
 std::shared_ptr<iCalFunctions> iCalFunctions::sharedICalFunctions(ContextEnvironment environment) {
@@ -25,6 +28,22 @@ void iCalFunctions::releaseItems() {
 int32_t iCalFunctions::resetLastErrorString() {
   lastErrorString.reset();
   return 0;
+}
+
+std::shared_ptr<CalendarStore> iCalFunctions::store() {
+  std::shared_ptr<CalendarStore> store = environment_.defaultCalendarStore();
+  if (!store) throw CalendarStoreException(u"No calendar store is available.");
+  return store;
+}
+
+std::shared_ptr<const foundation::TimeZone> iCalFunctions::zone() {
+  std::shared_ptr<const foundation::TimeZone> zone = environment_.defaultTimeZone();
+  return zone ? zone : foundation::fixedOffsetZone(0);
+}
+
+void iCalFunctions::noteStoreException(const CalendarStoreException& e) {
+  lastErrorString = e.reason();
+  g_llasterror = kStoreException;
 }
 
 }  // namespace zylo

@@ -55,7 +55,75 @@ class iCalFunctions {
   int32_t resetLastErrorString();
   const foundation::OptionalString& getLastErrorString() const { return lastErrorString; }
 
+  // What is current, for callers that look without changing anything.
+  const std::shared_ptr<CalCalendar>& currentCalendar() const { return m_calendar; }
+  const std::shared_ptr<CalEvent>& currentEvent() const { return m_event; }
+  const std::shared_ptr<CalTask>& currentTask() const { return m_task; }
+  const std::shared_ptr<const CalAttendee>& currentAttendee() const { return m_attendee; }
+  const CalRecurrenceRule::Ptr& currentRecurrenceRule() const { return m_recurrencerule; }
+  const std::shared_ptr<const EventPredicate>& eventPredicate() const { return m_eventPredicate; }
+  const std::shared_ptr<const TaskPredicate>& taskPredicate() const { return m_taskPredicate; }
+
+  // Navigation. Keywords are compared exactly; positions count from 1 into
+  // the list the store gives at the time of the call. Opens by position keep
+  // the stored predicates; every other open starts with releaseItems.
+  //
+  // The count of "calendar", "event", "task" or "attendee"; -1 on failure,
+  // and -1 without a code for any other keyword.
+  int32_t getObjectCount(const foundation::String& keyword);
+  // Titles separated by line breaks, or "all"; none given means the current
+  // calendar, else all. None with 9013 when a title names no calendar.
+  std::optional<CalendarList> calendarArrayFromString(const foundation::OptionalString& text);
+  // The first calendar in store order with exactly this title; none with 9001.
+  std::shared_ptr<CalCalendar> getCalendarWithTitle(const foundation::String& title);
+  int32_t openCalendarAt(int32_t position);
+  int32_t openCalendarWithUID(const foundation::String& uid);
+  int32_t openCalendarWithTitle(const foundation::String& title);
+  int32_t openEventWithUID(const foundation::String& uid,
+                           std::optional<foundation::Date> occurrence);
+  int32_t openEventAt(int32_t position);
+  int32_t openTaskWithUID(const foundation::String& uid);
+  int32_t openTaskAt(int32_t position);
+  int32_t openAttendeeAt(int32_t position);
+
+  // Fetching: empties the context, then stores the predicate that later
+  // counts and positional opens run against the store.
+  int32_t fetchEventsWithStartDate(foundation::Date start, foundation::Date end,
+                                   const foundation::OptionalString& uid,
+                                   const foundation::OptionalString& calendars);
+  // Status "incomplete(d)" or "complete(d)" in any letter case, or none for
+  // every task; a completed status needs a date.
+  int32_t fetchTasks(const foundation::OptionalString& calendars,
+                     const foundation::OptionalString& status,
+                     std::optional<foundation::Date> date);
+
+  // Reading one property of the current item, named by a lower-case keyword.
+  // Dates come back as date text in the default zone, truth values as
+  // "True" or "False"; none is a normal answer for an empty property. The
+  // position and identifier are accepted for the callers' sake and unused.
+  foundation::OptionalString getCalendarAttribute(const foundation::OptionalString& keyword,
+                                                  int32_t at,
+                                                  const foundation::OptionalString& uid);
+  foundation::OptionalString getEventAttribute(const foundation::OptionalString& keyword,
+                                               int32_t at, const foundation::OptionalString& uid);
+  foundation::OptionalString getTaskAttribute(const foundation::OptionalString& keyword, int32_t at,
+                                              const foundation::OptionalString& uid);
+  foundation::OptionalString getAttendeeAttribute(const foundation::OptionalString& keyword,
+                                                  int32_t at,
+                                                  const foundation::OptionalString& uid);
+  // What events and tasks share; 9006 for a keyword it does not know.
+  foundation::OptionalString getCalendarItemAttribute(const foundation::String& keyword,
+                                                      const CalCalendarItem& item);
+
  private:
+  // The store in force; throws CalendarStoreException when there is none.
+  std::shared_ptr<CalendarStore> store();
+  // The default zone in force, in which date texts are written (GMT when
+  // the environment gives none).
+  std::shared_ptr<const foundation::TimeZone> zone();
+  // Records a store exception: 9999, with its reason as the last-error text.
+  void noteStoreException(const CalendarStoreException& e);
+
   ContextEnvironment environment_;
 
   foundation::OptionalString lastErrorString;

@@ -24,13 +24,6 @@ FMX_Err notAvailableYet(const FM_DataVect* parms, FM_Data* result) {
     return notAvailableYet(parms, result);                                        \
   }
 
-ZYLO_PENDING(Zylo_GetItemCountForType)
-ZYLO_PENDING(Zylo_OpenItemAt)
-ZYLO_PENDING(Zylo_OpenItemWithUID)
-ZYLO_PENDING(Zylo_CalOpenCalendarWithTitle)
-ZYLO_PENDING(Zylo_EventsFetch)
-ZYLO_PENDING(Zylo_TasksFetch)
-ZYLO_PENDING(Zylo_GetProperty)
 ZYLO_PENDING(Zylo_NewItem)
 ZYLO_PENDING(Zylo_SetProperty)
 ZYLO_PENDING(Zylo_SaveItem)
