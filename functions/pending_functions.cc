@@ -30,6 +30,5 @@ ZYLO_PENDING(Zylo_SaveItem)
 ZYLO_PENDING(Zylo_RemoveItem)
 ZYLO_PENDING(Zylo_AddRecurrence)
 ZYLO_PENDING(Zylo_RemoveRecurrence)
-ZYLO_PENDING(Zylo_RegisterUpdateScript)
 
 }  // namespace zylo

@@ -63,10 +63,15 @@ int evalCalculations(Evaluator& evaluator, const std::vector<std::u16string>& ca
   return 0;
 }
 
-int readEvalPrint(Evaluator& evaluator, std::istream& in, const ResultOutput& output) {
+int readEvalPrint(Evaluator& evaluator, std::istream& in, const ResultOutput& output,
+                  const std::function<void()>& waitForInput) {
   int worst = 0;
   std::string line;
-  for (int number = 1; std::getline(in, line); ++number) {
+  auto nextLine = [&] {
+    if (in.rdbuf()->in_avail() <= 0) waitForInput();
+    return static_cast<bool>(std::getline(in, line));
+  };
+  for (int number = 1; nextLine(); ++number) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (isBlank(line)) continue;
     int status = guarded(output, "line " + std::to_string(number) + ": ", [&] {

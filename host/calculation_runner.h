@@ -5,6 +5,7 @@
 #ifndef ZYLO_HOST_CALCULATION_RUNNER_H_
 #define ZYLO_HOST_CALCULATION_RUNNER_H_
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -26,7 +27,9 @@ int evalCalculations(Evaluator& evaluator, const std::vector<std::u16string>& ca
 
 // One calculation per line (UTF-8; blank lines are skipped). A refused line
 // is reported and the next one read; the status says whether any was.
-int readEvalPrint(Evaluator& evaluator, std::istream& in, const ResultOutput& output);
+// `waitForInput` runs the host's run loop until a line can be read.
+int readEvalPrint(Evaluator& evaluator, std::istream& in, const ResultOutput& output,
+                  const std::function<void()>& waitForInput = [] {});
 
 }  // namespace zylo::host
 

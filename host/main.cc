@@ -1,14 +1,13 @@
 // zylo-host: loads the plug-in bundle and plays its host from the command
 // line. See kUsage for the commands.
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 #include <filesystem>
 #include <iostream>
 
 #include "host/calculation_runner.h"
 #include "host/cli_options.h"
+#include "host/host_run_loop.h"
 #include "host/plugin_loader.h"
 #include "host/script_error.h"
 #include "host/script_runner.h"
@@ -67,8 +66,17 @@ void show(const fmxhost::Value& value, bool json) {
   std::cout << line << std::endl;
 }
 
-void waitFor(double seconds) {
-  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+// Runs a script the plug-in asked for; a step that fails is reported and
+// the host goes on, as FileMaker does with a triggered script.
+void runRequested(ScriptRunner& runner, const ScriptLibrary& library, const ScriptRequest& request) {
+  const ScriptFile* file = library.find(request.fileName);
+  const Script* script = file ? file->find(request.scriptName) : nullptr;
+  if (!script) return;
+  try {
+    runner.perform(*file, *script, request.parameter);
+  } catch (const ScriptRunError& e) {
+    std::cerr << "zylo-host: " << e.what() << '\n';
+  }
 }
 
 int runScriptFile(const CliOptions& options, Evaluator& evaluator) {
@@ -86,14 +94,22 @@ int runScriptFile(const CliOptions& options, Evaluator& evaluator) {
     std::cerr << "zylo-host: " << options.scriptFile << " has no script \"" << *options.scriptName << "\"\n";
     return kUsageStatus;
   }
-  ScriptRunner runner(evaluator, [&](const fmxhost::Value& v) { show(v, options.json); }, waitFor);
+  std::unique_ptr<ScriptRunner> runner;
+  HostRunLoop loop([&](const ScriptRequest& request) { runRequested(*runner, library, request); });
+  runner = std::make_unique<ScriptRunner>(
+      evaluator, [&](const fmxhost::Value& v) { show(v, options.json); },
+      [&](double seconds) { loop.runFor(seconds); });
+  setScriptLibrary(&library);
+  struct Forget {
+    ~Forget() { setScriptLibrary(nullptr); }
+  } forget;
   try {
-    runner.perform(*file, *script, {foundation::fromUtf8(options.parameter.value_or(""))});
+    runner->perform(*file, *script, {foundation::fromUtf8(options.parameter.value_or(""))});
   } catch (const ScriptRunError& e) {
     std::cerr << "zylo-host: " << e.what() << '\n';
     return kStepFailedStatus;
   }
-  waitFor(options.waitSeconds);
+  loop.runFor(options.waitSeconds);
   return 0;
 }
 
@@ -116,7 +132,12 @@ int run(const CliOptions& options) {
       Environment{foundation::systemClock(), foundation::systemDefaultZone(), reportHostError, nullptr});
   if (options.command == Command::kRun) return runScriptFile(options, evaluator);
   ResultOutput output{options.json, std::cout, std::cerr};
-  if (options.command == Command::kRepl) return readEvalPrint(evaluator, std::cin, output);
+  if (options.command == Command::kRepl) {
+    // No script file is loaded here: requests to run scripts are refused,
+    // but the run loop still turns while the host waits for a line.
+    HostRunLoop loop([](const ScriptRequest&) {});
+    return readEvalPrint(evaluator, std::cin, output, [&] { loop.runUntilReadable(0); });
+  }
   std::vector<std::u16string> calculations;
   for (const std::string& c : options.calculations) calculations.push_back(foundation::fromUtf8(c));
   return evalCalculations(evaluator, calculations, output);

@@ -21,6 +21,11 @@ struct PlatformServices {
   // The calendar store, asked anew for every operation; may throw
   // CalendarStoreException when the store cannot be opened.
   std::function<std::shared_ptr<CalendarStore>()> calendarStore;
+  // Starts, once, posting the store's notices of other programs' changes on
+  // the default notification centre; and stops them again, before the
+  // plug-in is unloaded.
+  std::function<void()> watchStore;
+  std::function<void()> stopWatchingStore;
 };
 
 // The installed services; the system's until a test installs others.

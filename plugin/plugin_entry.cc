@@ -1,6 +1,7 @@
 #include "plugin/plugin_entry.h"
 
 #include "errors/plugin_error.h"
+#include "notify/notification_listener.h"
 #include "plugin/function_registry.h"
 #include "plugin/platform_services.h"
 #include "plugin/plugin_state.h"
@@ -24,6 +25,13 @@ constexpr int kLastSupportedMinor = 8;
 ContextEnvironment contextEnvironment() {
   return {[] { return platformServices().calendarStore(); },
           [] { return platformServices().timeZone; }};
+}
+
+// Nothing may call into the plug-in once the host unloads it: the listener
+// stops observing and leaves the run loop, and the store stops watching.
+void stopChangeNotices() {
+  if (listener) listener->detach();
+  if (platformServices().stopWatchingStore) platformServices().stopWatchingStore();
 }
 
 void startUp(FMX_ExternCallStruct& call) {
@@ -62,6 +70,7 @@ void FMExternCallProc(FMX_ExternCallStruct* call) {
         return;
       case kFMXT_Shutdown:
         unregisterExternalFunctions();
+        stopChangeNotices();
         return;
       case kFMXT_Init:
         startUp(*call);

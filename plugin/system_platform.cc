@@ -1,3 +1,4 @@
+#include "platform/calendarstore/change_watcher.h"
 #include "platform/calendarstore/default_root.h"
 #include "platform/calendarstore/vdir_calendar_store.h"
 #include "plugin/platform_services.h"
@@ -12,6 +13,7 @@ class SystemStore {
   std::shared_ptr<CalendarStore> get() {
     const std::filesystem::path root = calendarstore::defaultCalendarsRoot();
     if (!store_ || root != root_) {
+      stopWatching();
       store_ = std::make_shared<calendarstore::VdirCalendarStore>(root, foundation::systemDefaultZone(),
                                                                   foundation::systemClock());
       root_ = root;
@@ -19,9 +21,20 @@ class SystemStore {
     return store_;
   }
 
+  void watch() {
+    get();
+    if (!watcher_) {
+      watcher_ = std::make_unique<calendarstore::ChangeWatcher>(*store_, root_,
+                                                                foundation::NotificationCenter::defaultCenter());
+    }
+  }
+
+  void stopWatching() { watcher_.reset(); }
+
  private:
   std::filesystem::path root_;
-  std::shared_ptr<CalendarStore> store_;
+  std::shared_ptr<calendarstore::VdirCalendarStore> store_;
+  std::unique_ptr<calendarstore::ChangeWatcher> watcher_;
 };
 
 }  // namespace
@@ -29,7 +42,8 @@ class SystemStore {
 PlatformServices systemPlatformServices() {
   auto store = std::make_shared<SystemStore>();
   return {foundation::systemDefaultZone(), foundation::systemClock(),
-          foundation::environmentOsVersion(), [store] { return store->get(); }};
+          foundation::environmentOsVersion(), [store] { return store->get(); },
+          [store] { store->watch(); }, [store] { store->stopWatching(); }};
 }
 
 }  // namespace zylo

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -85,6 +86,36 @@ TEST_F(CliTest, FailuresExitWithTwoAndAMessage) {
   EXPECT_EQ(missing.err.rfind("zylo-host: cannot load the plug-in bundle: ", 0), 0u);
   EXPECT_EQ(run({"eval"}).status, 2);
   EXPECT_EQ(run({"--bogus", "info"}).status, 2);
+}
+
+}  // namespace
+
+namespace {
+
+// Another program adds and then removes an event while the registered
+// script waits: the host runs the update script once for each change.
+TEST_F(CliTest, ChangesByAnotherProgramRunTheUpdateScript) {
+  std::filesystem::create_directories(dir_ / "calendars" / "home");
+  std::ofstream(dir_ / "Watch.fmscript")
+      << "Script \"Start\"\n"
+         "  Set Variable [ $ok ; Value: Zylo_RegisterUpdateScript ( Get ( FileName ) ; \"On change\" ) ]\n"
+         "  Show [ \"registered \" & Zylo_GetLastError ]\n"
+         "End Script\n"
+         "Script \"On change\"\n"
+         "  Show [ Get ( ScriptParameter ) ]\n"
+         "End Script\n";
+  const std::filesystem::path item = dir_ / "calendars" / "home" / "other.ics";
+  std::thread other([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    std::ofstream(item) << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VEVENT\r\n"
+                           "UID:from-elsewhere\r\nDTSTART:20261210T100000Z\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    std::filesystem::remove(item);
+  });
+  Outcome r = run({"run", (dir_ / "Watch.fmscript").string(), "--wait", "4"});
+  other.join();
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "registered Success\nNew from-elsewhere\nDeleted from-elsewhere\n");
 }
 
 }  // namespace

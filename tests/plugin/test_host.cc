@@ -11,7 +11,9 @@ PlatformServices testPlatform() {
   return {foundation::fixedOffsetZone(0),
           std::make_shared<FixedClock>(sys_days{year{2026} / 1 / 15} + hours{12}),
           std::make_shared<FixedOsVersion>(8),
-          [] { return std::shared_ptr<CalendarStore>(); }};
+          [] { return std::shared_ptr<CalendarStore>(); },
+          [] {},
+          [] {}};
 }
 
 TestHost::TestHost(PlatformServices services, std::filesystem::path bundle, uint16_t hostVersion)
@@ -27,6 +29,7 @@ FMX_ExternCallStruct TestHost::callStruct(uint8_t message) {
   call.whichCall = message;
   call.extnVersion = hostVersion_;
   call.bundlePath = bundle_.c_str();
+  call.cStartScript = startScript_;
   return call;
 }
 
@@ -48,6 +51,8 @@ std::u16string TestHost::requestString(uint32_t number, int32_t capacity) {
 }
 
 fmxhost::Value TestHost::call(std::u16string_view name, std::vector<fmxhost::Value> params) {
+  // The plug-in reads the callback from the latest call structure.
+  last_.cStartScript = startScript_;
   const fmxhost::Function* f = fmxhost::findFunction(name);
   if (!f) {
     ADD_FAILURE() << "no function registered under that name";

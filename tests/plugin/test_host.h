@@ -40,6 +40,8 @@ class TestHost {
   fmxhost::Value call(std::u16string_view name, std::vector<fmxhost::Value> params = {});
   // Sends one message with the given fields and answers the result field.
   intptr_t send(uint8_t message, intptr_t result = 0);
+  // The script-start callback the host hands the plug-in from now on.
+  void setStartScript(FMX_StartScriptCall callback) { startScript_ = callback; }
   // A string request into a buffer of `capacity` units filled with 'x'.
   std::u16string requestString(uint32_t number, int32_t capacity);
 
@@ -48,6 +50,7 @@ class TestHost {
   std::string bundle_;
   uint16_t hostVersion_;
   FMX_ExternCallStruct last_{};
+  FMX_StartScriptCall startScript_ = nullptr;
   intptr_t startUp_ = 0;
 };
 

@@ -1,0 +1,52 @@
+// Requests from the plug-in to run a script: refused for unknown files and
+// scripts, queued otherwise, and run by the host's run loop, never inside
+// the plug-in's call.
+#include <gtest/gtest.h>
+
+#include "host/host_run_loop.h"
+#include "host/script_parser.h"
+#include "platform/fmx/fmx.h"
+#include "platform/foundation/string.h"
+#include "tests/host/fake_functions.h"
+
+namespace zylo::host {
+namespace {
+
+int16_t request(const char* file, const char* script, const char* parameter) {
+  fmx::Text f, s, p;
+  f.assign(file);
+  s.assign(script);
+  p.assign(parameter);
+  fmx::Data data;
+  fmx::Locale locale(1);
+  data.ref().setAsText(p.ref(), locale.get());
+  return startScript(f.get(), s.get(), 3, data.get());
+}
+
+TEST(ScriptRequests, QueuedForKnownScriptsAndRunWhenIdle) {
+  Evaluator evaluator = testing::testEvaluator();
+  ScriptLibrary library;
+  const std::string path = ::testing::TempDir() + "Sales.fmscript";
+  {
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    std::fputs("Script \"On change\"\n  Show [ Get ( ScriptParameter ) ]\nEnd Script\n", f);
+    std::fclose(f);
+  }
+  library.load(path, evaluator);
+  EXPECT_EQ(request("Sales", "On change", "New A"), kFileMissing);  // no library yet
+  setScriptLibrary(&library);
+  EXPECT_EQ(request("Other", "On change", "x"), kFileMissing);
+  EXPECT_EQ(request("sales", "Nope", "x"), kScriptMissing);
+  EXPECT_EQ(request("sales", "on CHANGE", "New A"), kScriptQueued);
+  EXPECT_EQ(request("Sales", "On change", "Deleted B"), kScriptQueued);
+  std::vector<std::u16string> ran;
+  HostRunLoop loop([&](const ScriptRequest& r) { ran.push_back(r.scriptName + u": " + r.parameter.asText()); });
+  loop.runFor(0);
+  EXPECT_EQ(ran, (std::vector<std::u16string>{u"on CHANGE: New A", u"On change: Deleted B"}));
+  EXPECT_TRUE(takeScriptRequests().empty());
+  setScriptLibrary(nullptr);
+  std::remove(path.c_str());
+}
+
+}  // namespace
+}  // namespace zylo::host
