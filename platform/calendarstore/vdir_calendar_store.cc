@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "platform/calendarstore/atomic_write.h"
 #include "platform/calendarstore/item_reader.h"
 #include "platform/calendarstore/rule_conversion.h"
 
@@ -21,6 +22,8 @@ using zylo::CalendarStoreException;
 
 // An item file larger than this is not read (no calendar item is that big).
 constexpr uintmax_t kMaxItemBytes = 16 * 1024 * 1024;
+// After this long a temporary file no write is using any more.
+constexpr auto kTemporaryLifetime = std::chrono::minutes{10};
 // Answers kept for repeated event queries.
 constexpr size_t kCachedQueries = 8;
 // How far ahead the next alarm of a repeating event is looked for.
@@ -156,7 +159,10 @@ void VdirCalendarStore::rescanCalendar(CalendarEntry& entry) {
   for (fs::directory_iterator it(folder, error); !error && it != fs::directory_iterator();
        it.increment(error)) {
     const std::string name = it->path().filename().string();
-    if (!isItemFileName(name)) continue;
+    if (!isItemFileName(name)) {
+      removeIfStaleTemporary(it->path());
+      continue;
+    }
     auto known = entry.files.find(name);
     struct stat st;
     if (known != entry.files.end() && ::lstat(it->path().c_str(), &st) == 0 &&
@@ -228,6 +234,17 @@ std::vector<foundation::String> VdirCalendarStore::ExternalChanges::uids(Kind ki
     if (k == kind) list.push_back(uid);
   }
   return list;
+}
+
+// A temporary file of a write that was cut short (the process died) is
+// garbage once it is old enough that no write can still be using it.
+void VdirCalendarStore::removeIfStaleTemporary(const fs::path& path) {
+  const std::string name = path.filename().string();
+  if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(".tmp")) return;
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  const auto age = clock_->now() - foundation::Date{std::chrono::seconds{st.st_mtim.tv_sec}};
+  if (age > kTemporaryLifetime) files_->removeFile(path);
 }
 
 VdirCalendarStore::FileStamp VdirCalendarStore::stampOf(const struct stat& st) {

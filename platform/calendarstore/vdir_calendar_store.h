@@ -109,6 +109,7 @@ class VdirCalendarStore final : public zylo::CalendarStore {
   void rescanRoot();
   void rescanCalendar(CalendarEntry& entry);
   ItemFile readFile(const std::filesystem::path& path);
+  void removeIfStaleTemporary(const std::filesystem::path& path);
   static FileStamp stampOf(const struct stat& st);
   std::optional<ItemLocation> locate(const foundation::String& uid, ItemKind kind);
   std::shared_ptr<zylo::CalCalendar> calendarObject(const CalendarEntry& entry) const;

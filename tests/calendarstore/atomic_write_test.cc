@@ -1,5 +1,8 @@
 // A write that fails at any step leaves the old file and no stray item.
 #include "platform/calendarstore/atomic_write.h"
+
+#include <fstream>
+
 #include "tests/calendarstore/store_fixture.h"
 
 namespace calendarstore::testing {
@@ -53,6 +56,27 @@ TEST_F(StoreTest, EveryFailedStepLeavesTheOldFile) {
       << foundation::toUtf8(error.localizedFailureReason.value_or(u""));
   EXPECT_EQ(store_->eventWithUID(u"x", std::nullopt)->title(), u"New");
   EXPECT_EQ(filesIn("cal"), (std::vector<std::string>{"x.ics"}));
+}
+
+}  // namespace
+}  // namespace calendarstore::testing
+
+namespace calendarstore::testing {
+namespace {
+
+TEST_F(StoreTest, StaleTemporaryFilesOfCutShortWritesAreCleared) {
+  makeCalendar("cal");
+  const auto stale = root_ / "cal" / ".zylo-1.tmp";
+  const auto fresh = root_ / "cal" / ".zylo-2.tmp";
+  std::ofstream(stale) << "half a write";
+  std::ofstream(fresh) << "a write in progress";
+  std::ofstream(root_ / "cal" / ".other-program.tmp") << "not ours";
+  // The store's clock stands at 2026-06-15; the stale file is older than that by hours.
+  const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 365 * 10);
+  std::filesystem::last_write_time(stale, old);
+  std::filesystem::last_write_time(fresh, std::filesystem::file_time_type::clock::now());
+  store().calendars();
+  EXPECT_EQ(filesIn("cal"), (std::vector<std::string>{".other-program.tmp", ".zylo-2.tmp"}));
 }
 
 }  // namespace
