@@ -10,6 +10,9 @@ template <class... F>
 struct Overloaded : F... {
   using F::operator()...;
 };
+// Spelled out for compilers that do not deduce aggregates' arguments.
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 }  // namespace
 
