@@ -14,6 +14,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "calendar/cal_attendee.h"
 #include "calendar/cal_calendar.h"
@@ -22,6 +24,7 @@
 #include "calendar/cal_recurrence_rule.h"
 #include "calendar/cal_task.h"
 #include "calendar/calendar_store.h"
+#include "calendar/property_value.h"
 #include "platform/foundation/string.h"
 #include "platform/foundation/time_zone.h"
 
@@ -115,6 +118,63 @@ class iCalFunctions {
   foundation::OptionalString getCalendarItemAttribute(const foundation::String& keyword,
                                                       const CalCalendarItem& item);
 
+  // Creating and changing items in memory; nothing reaches the store until
+  // the item is saved.
+  //
+  // Empties the context whatever the keyword, then holds a new calendar,
+  // event or task ("calendar", "event" or "task" in any letter case; 9006
+  // for any other). The new event or task belongs to no calendar yet.
+  int32_t newItem(const foundation::OptionalString& type);
+  // Set one property of the current event, task or calendar; the keyword in
+  // any letter case. 9000 when nothing of the kind is current, 9005 without
+  // a keyword; what else each refuses is in its table.
+  int32_t setEventProp(const foundation::OptionalString& keyword, const PropertyValue& value);
+  int32_t setTaskProp(const foundation::OptionalString& keyword, const PropertyValue& value);
+  int32_t setCalendarProp(const foundation::OptionalString& keyword, const PropertyValue& value);
+  // What events and tasks share; `keyword` already lower case. Store
+  // exceptions become 9999; what was set before one stays set.
+  int32_t setCalendarItemProp(const foundation::String& keyword, const PropertyValue& value,
+                              CalCalendarItem& item);
+
+  // Writing to the store. A span keyword ("this", "future" or "all", any
+  // letter case) says how far a change to a repeating event reaches; any
+  // other is refused with 9006 before anything else. A refusal by the store
+  // is 9998 with its words as the last-error text, an exception 9999.
+  //
+  // Saves the current item of the kind named and keeps it current. An event
+  // saved without a span keyword is saved for this occurrence when it is an
+  // occurrence of a repeating event, else as the whole event.
+  int32_t saveItem(const foundation::OptionalString& type,
+                   const foundation::OptionalString& span);
+  // Empties the context, then removes the item the store holds under `uid`
+  // (an event also by occurrence); an event needs a span keyword (9005).
+  int32_t removeItem(const foundation::OptionalString& type, const foundation::OptionalString& uid,
+                     std::optional<foundation::Date> occurrence,
+                     const foundation::OptionalString& span);
+
+  // Recurrence of the current event, in memory until the event is saved.
+  // Numbers go to the rule unchanged, in its numbering.
+  //
+  // Gives the current event a new rule. `frequency` is "daily", "weekly",
+  // "monthly" or "yearly" in any letter case (9006 otherwise, tested before
+  // the current event). An absent list leaves that part out of the rule; a
+  // present one, even empty, is used. `dow` 0 means no nth weekday. An end
+  // date wins over a count; a count below 1 means no end. 9011 when the
+  // rule refuses the numbers; the event keeps its old rule then.
+  int32_t addRecurrence(const foundation::OptionalString& frequency, int32_t interval,
+                        const std::optional<std::vector<int32_t>>& dotw,
+                        const std::optional<std::vector<int32_t>>& dotm, int32_t dow,
+                        int32_t weekOfTheMonth,
+                        const std::optional<std::vector<int32_t>>& monthsOfTheYear,
+                        std::optional<foundation::Date> endWithDate, int32_t endWithCount);
+  // Makes the current event single again; 0 also when it had no rule.
+  int32_t removeRecurrence();
+  // One property of the current event's rule as text, by lower-case keyword;
+  // `recurrenceEnd` names the property of the end for "recurrenceend". An
+  // event without a rule reads as an empty daily rule.
+  foundation::OptionalString getEventRecurrenceRuleAttribute(
+      const foundation::OptionalString& keyword, const foundation::OptionalString& recurrenceEnd);
+
  private:
   // The store in force; throws CalendarStoreException when there is none.
   std::shared_ptr<CalendarStore> store();
@@ -123,6 +183,9 @@ class iCalFunctions {
   std::shared_ptr<const foundation::TimeZone> zone();
   // Records a store exception: 9999, with its reason as the last-error text.
   void noteStoreException(const CalendarStoreException& e);
+  // Records a refused save or removal: 9998, with the store's description
+  // and reason as the last-error text.
+  void noteStoreRefusal(const StoreError& error);
 
   ContextEnvironment environment_;
 

@@ -43,12 +43,9 @@ const std::array<ItemReader, 6> kItemReaders{{
      [](iCalFunctions& c, const String& p, const OptionalString&) {
        return c.getAttendeeAttribute(p, 1, std::nullopt);
      }},
-    // Recurrence rules cannot be read yet; the reader answers like every
-    // operation not built so far.
     {u"recurrencerule",
-     [](iCalFunctions&, const String&, const OptionalString&) -> OptionalString {
-       g_llasterror = kSystemError;
-       return std::nullopt;
+     [](iCalFunctions& c, const String& p, const OptionalString& extra) {
+       return c.getEventRecurrenceRuleAttribute(p, extra);
      }},
 }};
 

@@ -376,6 +376,10 @@ bool VdirCalendarStore::saveEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo::S
   ComponentEditor editor(stored->calendar.get(), zones_.defaultZone());
 
   if (occurrenceOfSeries && span == zylo::CalSpan::kThisEvent) {
+    // An override has no rule of its own; saved here the change would be lost.
+    if (fields & CalCalendarItem::kRecurrenceRule) {
+      return refuse(error, what, u"A change of repetition belongs to the whole series.");
+    }
     const Date original = *e.occurrence();
     icalcomponent* override = nullptr;
     for (icalcomponent* c : componentsOf(stored->calendar.get(), ICAL_VEVENT_COMPONENT)) {

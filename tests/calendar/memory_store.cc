@@ -86,9 +86,14 @@ CalendarStore::TaskList MemoryStore::tasksWithPredicate(const TaskPredicate& p) 
   return list;
 }
 
-bool MemoryStore::refuse(StoreError& e) {
-  e.localizedDescription = u"The memory store does not save.";
-  return false;
+bool MemoryStore::record(Write write, StoreError& e) {
+  fault();
+  if (refusal) {
+    e = *refusal;
+    return false;
+  }
+  writes.push_back(std::move(write));
+  return true;
 }
 
 }  // namespace zylo::testing

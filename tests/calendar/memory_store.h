@@ -6,14 +6,16 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "calendar/calendar_store.h"
 
 namespace zylo::testing {
 
-// Not provided: saving and removal (they refuse), occurrence expansion (an
-// event is one item with its own occurrence date).
+// Saves and removals are recorded, not applied. Not provided: occurrence
+// expansion (an event is one item with its own occurrence date).
 class MemoryStore final : public CalendarStore {
  public:
   std::shared_ptr<CalCalendar> addCalendar(const foundation::String& uid,
@@ -24,6 +26,17 @@ class MemoryStore final : public CalendarStore {
 
   std::function<void()> fault = [] {};
 
+  // What a save or removal was asked to do, as the store saw it.
+  struct Write {
+    std::string operation;  // "saveEvent", "removeTask", ...
+    foundation::String uid;
+    std::optional<CalSpan> span;
+    unsigned changedFields = 0;
+  };
+  std::vector<Write> writes;
+  // When set, every save and removal (after `fault`) answers it instead.
+  std::optional<StoreError> refusal;
+
   std::vector<std::shared_ptr<CalCalendar>> calendars() override;
   std::shared_ptr<CalCalendar> calendarWithUID(const foundation::String& uid) override;
   std::shared_ptr<CalTask> taskWithUID(const foundation::String& uid) override;
@@ -32,15 +45,27 @@ class MemoryStore final : public CalendarStore {
   EventList eventsWithPredicate(const EventPredicate& p) override;
   TaskList tasksWithPredicate(const TaskPredicate& p) override;
 
-  bool saveCalendar(CalCalendar&, StoreError& e) override { return refuse(e); }
-  bool saveEvent(CalEvent&, CalSpan, StoreError& e) override { return refuse(e); }
-  bool saveTask(CalTask&, StoreError& e) override { return refuse(e); }
-  bool removeCalendar(CalCalendar&, StoreError& e) override { return refuse(e); }
-  bool removeEvent(CalEvent&, CalSpan, StoreError& e) override { return refuse(e); }
-  bool removeTask(CalTask&, StoreError& e) override { return refuse(e); }
+  bool saveCalendar(CalCalendar& c, StoreError& e) override {
+    return record({"saveCalendar", c.uid(), {}, c.changedFields()}, e);
+  }
+  bool saveEvent(CalEvent& v, CalSpan span, StoreError& e) override {
+    return record({"saveEvent", v.uid(), span, v.changedFields()}, e);
+  }
+  bool saveTask(CalTask& t, StoreError& e) override {
+    return record({"saveTask", t.uid(), {}, t.changedFields()}, e);
+  }
+  bool removeCalendar(CalCalendar& c, StoreError& e) override {
+    return record({"removeCalendar", c.uid(), {}, 0}, e);
+  }
+  bool removeEvent(CalEvent& v, CalSpan span, StoreError& e) override {
+    return record({"removeEvent", v.uid(), span, 0}, e);
+  }
+  bool removeTask(CalTask& t, StoreError& e) override {
+    return record({"removeTask", t.uid(), {}, 0}, e);
+  }
 
  private:
-  static bool refuse(StoreError& e);
+  bool record(Write write, StoreError& e);
   std::vector<std::shared_ptr<CalCalendar>> calendars_;
   std::vector<std::shared_ptr<const CalEvent>> events_;
   std::vector<std::shared_ptr<const CalTask>> tasks_;
