@@ -17,7 +17,7 @@ FMX_Err Zylo_RegisterUpdateScript(const FM_ExprEnv* environment, const FM_DataVe
     FunctionFrame frame(parms, result);
     frame.clearErrors();
     try {
-      if (!listener) listener = std::make_unique<QTXiCalNotificationListener>();
+      if (!listener) listener = new QTXiCalNotificationListener;
       listener->setEnvironment(environment);
       // Only the first registration has an effect: its thread runs the scripts.
       listener->setUpThreadingSupport();

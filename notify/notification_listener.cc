@@ -5,7 +5,7 @@
 
 namespace zylo {
 
-std::unique_ptr<QTXiCalNotificationListener> listener;
+QTXiCalNotificationListener* listener = nullptr;
 
 namespace {
 

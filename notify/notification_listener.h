@@ -67,8 +67,10 @@ class QTXiCalNotificationListener {
   foundation::NotificationCenter::Token observation_ = 0;
 };
 
-// The one listener, made by the first registration of an update script.
-extern std::unique_ptr<QTXiCalNotificationListener> listener;
+// The one listener, made by the first registration of an update script and
+// kept until the process ends. It is never destroyed: at exit the
+// notification centre and run loops it would leave may already be gone.
+extern QTXiCalNotificationListener* listener;
 
 }  // namespace zylo
 

@@ -16,9 +16,11 @@ struct InDelivery {
 
 }  // namespace
 
+// Never destroyed, so that observers leaving it while the process exits
+// still find it.
 NotificationCenter& NotificationCenter::defaultCenter() {
-  static NotificationCenter center;
-  return center;
+  static NotificationCenter* const center = new NotificationCenter;
+  return *center;
 }
 
 NotificationCenter::Token NotificationCenter::addObserver(String name, Observer observer) {

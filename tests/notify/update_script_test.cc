@@ -95,3 +95,21 @@ TEST_F(UpdateScriptTest, ShutdownStopsEveryCallback) {
 
 }  // namespace
 }  // namespace zylo::testing
+
+namespace zylo::testing {
+namespace {
+
+// A host that ends without shutting the plug-in down: the process must
+// still exit cleanly, whatever order the process's objects go in.
+TEST(UpdateScriptAtExit, AProcessEndingWithoutShutdownExitsCleanly) {
+  EXPECT_EXIT(
+      {
+        auto* host = new TestHost;  // never shut down
+        host->call(u"Zylo_RegisterUpdateScript", {text(u"Sales"), text(u"On change")});
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
+}  // namespace zylo::testing
