@@ -25,6 +25,10 @@ std::optional<BinaryOp> comparison(TokenKind kind) {
   }
 }
 
+// Deeper than this a calculation is refused: the parser and the evaluator
+// recurse once per level, and the host's stack must never run out.
+constexpr int kMaxNesting = 200;
+
 class Parser {
  public:
   explicit Parser(std::vector<Token> tokens) : tokens_(std::move(tokens)) {}
@@ -56,7 +60,22 @@ class Parser {
     return node(column, Binary{op, std::move(left), std::move(right)});
   }
 
+  // Counts one level of nesting for as long as it lives.
+  class Deeper {
+   public:
+    explicit Deeper(Parser& p) : p_(p) {
+      if (++p_.depth_ > kMaxNesting) throw SyntaxError(p_.peek().column, "calculation nested too deeply");
+    }
+    ~Deeper() { --p_.depth_; }
+    Deeper(const Deeper&) = delete;
+    Deeper& operator=(const Deeper&) = delete;
+
+   private:
+    Parser& p_;
+  };
+
   ExprPtr orExpr() {
+    Deeper deeper(*this);
     ExprPtr e = andExpr();
     while (accept(TokenKind::kOr)) e = binary(BinaryOp::kOr, std::move(e), andExpr());
     return e;
@@ -110,6 +129,7 @@ class Parser {
   }
 
   ExprPtr unary() {
+    Deeper deeper(*this);
     int column = peek().column;
     if (accept(TokenKind::kMinus)) return node(column, Unary{UnaryOp::kNegate, unary()});
     if (accept(TokenKind::kNot)) return node(column, Unary{UnaryOp::kNot, unary()});
@@ -194,6 +214,7 @@ class Parser {
 
   std::vector<Token> tokens_;
   size_t pos_ = 0;
+  int depth_ = 0;
 };
 
 }  // namespace

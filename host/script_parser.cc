@@ -11,6 +11,8 @@
 namespace zylo::host {
 namespace {
 
+constexpr int kMaxBlockNesting = 100;
+
 enum class Keyword {
   kScript, kEndScript, kSetVariable, kIf, kElseIf, kElse, kEndIf, kLoop, kExitLoopIf, kEndLoop,
   kPerformScript, kExitScript, kShow, kPause, kSetErrorCapture,
@@ -206,6 +208,12 @@ class FileParser {
 
   // Steps up to (not including) a line whose keyword is one of `ends`.
   Steps steps(std::initializer_list<Keyword> ends, int loops, const Line& opener) {
+    // Blocks nest by recursion here and when the script runs.
+    struct Deeper {
+      int& depth;
+      ~Deeper() { --depth; }
+    } deeper{++depth_};
+    if (depth_ > kMaxBlockNesting) throw error(opener.number, opener.column, "blocks nested too deeply");
     Steps list;
     for (;;) {
       if (at_ >= lines_.size()) throw error(opener.number, opener.column, "this block has no end");
@@ -315,6 +323,7 @@ class FileParser {
   const Evaluator& evaluator_;
   std::vector<Line> lines_;
   size_t at_ = 0;
+  int depth_ = 0;
   std::vector<Reference> performed_;
 };
 

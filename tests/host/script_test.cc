@@ -1,6 +1,8 @@
 // Script files: control flow, scopes, and where errors are reported.
 #include <gtest/gtest.h>
 
+#include "host/calc_error.h"
+#include "host/parser.h"
 #include "host/script_error.h"
 #include "host/script_parser.h"
 #include "host/script_runner.h"
@@ -121,6 +123,24 @@ TEST_F(ScriptTest, RunawayRecursionStopsWithTheStepsLine) {
     EXPECT_STREQ(e.what(), "/db/Sales.fmscript:3:3: scripts performed more than 200 deep");
   }
   EXPECT_EQ(evaluator_.script().depth(), 0u);
+}
+
+}  // namespace
+}  // namespace zylo::host
+
+namespace zylo::host {
+namespace {
+
+// Found by fuzzing: nesting deep enough to exhaust the stack is refused.
+TEST_F(ScriptTest, NestingTooDeepIsASyntaxError) {
+  const std::string deep = std::string(5000, '(') + "1" + std::string(5000, ')');
+  const std::string calculation = syntaxError("Script \"A\"\n  Show [ " + deep + " ]\nEnd Script\n");
+  EXPECT_TRUE(calculation.starts_with("/db/Sales.fmscript:2:")) << calculation;
+  EXPECT_TRUE(calculation.ends_with(": calculation nested too deeply")) << calculation;
+  std::string loops = "Script \"A\"\n";
+  for (int i = 0; i < 150; ++i) loops += "Loop\n";
+  EXPECT_TRUE(syntaxError(loops).ends_with(": blocks nested too deeply"));
+  EXPECT_THROW(parse(std::u16string(3000, u'-') + u"1"), SyntaxError);
 }
 
 }  // namespace
