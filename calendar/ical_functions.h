@@ -183,9 +183,9 @@ class iCalFunctions {
   std::shared_ptr<const foundation::TimeZone> zone();
   // Records a store exception: 9999, with its reason as the last-error text.
   void noteStoreException(const CalendarStoreException& e);
-  // Records a refused save or removal: 9998, with the store's description
-  // and reason as the last-error text.
-  void noteStoreRefusal(const StoreError& error);
+  // The status of a save or removal; a refused one records 9998, with the
+  // store's description and reason as the last-error text.
+  int32_t outcomeOf(bool done, const StoreError& error);
 
   ContextEnvironment environment_;
 

@@ -35,10 +35,12 @@ String lowercasedOrEmpty(const OptionalString& text) {
 
 }  // namespace
 
-void iCalFunctions::noteStoreRefusal(const StoreError& error) {
+int32_t iCalFunctions::outcomeOf(bool done, const StoreError& error) {
+  if (done) return 0;
   // Without a reason the text ends in the full stop and the blank.
   lastErrorString = error.localizedDescription + u". " + error.localizedFailureReason.value_or(u"");
   g_llasterror = kStoreRefused;
+  return -1;
 }
 
 int32_t iCalFunctions::saveItem(const OptionalString& type, const OptionalString& span) {
@@ -60,11 +62,7 @@ int32_t iCalFunctions::saveItem(const OptionalString& type, const OptionalString
     } else {
       return failWith(kMissingArgument);
     }
-    if (!saved) {
-      noteStoreRefusal(error);
-      return -1;
-    }
-    return 0;
+    return outcomeOf(saved, error);
   } catch (const CalendarStoreException& e) {
     noteStoreException(e);
     return -1;
@@ -99,11 +97,7 @@ int32_t iCalFunctions::removeItem(const OptionalString& type, const OptionalStri
     } else {
       return failWith(kMissingArgument);
     }
-    if (!removed) {
-      noteStoreRefusal(error);
-      return -1;
-    }
-    return 0;
+    return outcomeOf(removed, error);
   } catch (const CalendarStoreException& e) {
     noteStoreException(e);
     return -1;

@@ -41,6 +41,10 @@ void FunctionFrame::answerText(const foundation::String& text) { writeText(resul
 
 void FunctionFrame::answerInteger(int32_t value) { writeInteger(result_, value); }
 
+void FunctionFrame::answerDone() {
+  if (g_llasterror == 0) answerInteger(0);
+}
+
 void FunctionFrame::answerDate(foundation::Date date) {
   writeDate(result_, date, *platformServices().timeZone);
 }

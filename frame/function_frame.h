@@ -39,6 +39,8 @@ class FunctionFrame {
 
   void answerText(const foundation::String& text);
   void answerInteger(int32_t value);
+  // The number 0 when the call went through (g_llasterror is 0).
+  void answerDone();
   void answerDate(foundation::Date date);
   void answerTimestamp(foundation::Date date);
   // Date text from the context, parsed first; nothing is set when it is

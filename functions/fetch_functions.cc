@@ -18,7 +18,7 @@ FMX_Err Zylo_EventsFetch(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* r
       frame.context().fetchEventsWithStartDate(start.value_or(foundation::distantPast()),
                                                end.value_or(foundation::distantFuture()), uid,
                                                calendars);
-      if (g_llasterror == 0) frame.answerInteger(0);
+      frame.answerDone();
     }
     frame.finish();
   });
@@ -33,7 +33,7 @@ FMX_Err Zylo_TasksFetch(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* re
     frame.clearErrors();
     if (!frame.unsupportedSystem()) {
       frame.context().fetchTasks(calendars, status, date);
-      if (g_llasterror == 0) frame.answerInteger(0);
+      frame.answerDone();
     }
     frame.finish();
   });

@@ -56,10 +56,6 @@ const Entry* entryFor(const std::array<Entry, N>& table, const String& keyword) 
   return nullptr;
 }
 
-// An open answers the number 0 when it succeeded.
-void answerOpened(FunctionFrame& frame) {
-  if (g_llasterror == 0) frame.answerInteger(0);
-}
 
 }  // namespace
 
@@ -87,7 +83,7 @@ FMX_Err Zylo_OpenItemAt(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* re
       const PositionalOpen* open = keyword ? entryFor(kPositionalOpens, *keyword) : nullptr;
       if (open) {
         (frame.context().*open->open)(position);
-        answerOpened(frame);
+        frame.answerDone();
       } else {
         g_llasterror = keyword == u"alarm" ? kUnsupportedParameter : kInvalidParameterValue;
       }
@@ -108,7 +104,7 @@ FMX_Err Zylo_OpenItemWithUID(const FM_ExprEnv*, const FM_DataVect* parms, FM_Dat
           keyword && uid ? entryFor(kIdentifiedOpens, *keyword) : nullptr;
       if (open) {
         open->open(frame.context(), *uid, occurrence);
-        answerOpened(frame);
+        frame.answerDone();
       } else {
         g_llasterror = kInvalidParameterValue;
       }
@@ -128,7 +124,7 @@ FMX_Err Zylo_CalOpenCalendarWithTitle(const FM_ExprEnv*, const FM_DataVect* parm
       g_llasterror = kInvalidParameterValue;
     } else if (!frame.unsupportedSystem()) {
       frame.context().openCalendarWithTitle(*title);
-      answerOpened(frame);
+      frame.answerDone();
     }
     frame.finish();
   });

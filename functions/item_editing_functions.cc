@@ -44,10 +44,6 @@ void setProperty(iCalFunctions& context, const String& type, const String& prope
   }
 }
 
-// A call that went through answers the number 0.
-void answerDone(FunctionFrame& frame) {
-  if (g_llasterror == 0) frame.answerInteger(0);
-}
 
 }  // namespace
 
@@ -59,7 +55,7 @@ FMX_Err Zylo_NewItem(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* resul
     // No keyword: an empty result and no error.
     if (type && !frame.unsupportedSystem()) {
       frame.context().newItem(*type);
-      answerDone(frame);
+      frame.answerDone();
     }
     frame.finish();
   });
@@ -85,7 +81,7 @@ FMX_Err Zylo_SetProperty(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* r
         const PropertyValue value =
             dated ? PropertyValue{std::nullopt, date} : PropertyValue{text, std::nullopt};
         setProperty(frame.context(), *type, *property, value);
-        answerDone(frame);
+        frame.answerDone();
       }
     }
     frame.finish();
@@ -100,7 +96,7 @@ FMX_Err Zylo_SaveItem(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* resu
     frame.clearErrors();
     if (type && !frame.unsupportedSystem()) {
       frame.context().saveItem(*type, span);
-      answerDone(frame);
+      frame.answerDone();
     }
     frame.finish();
   });
@@ -117,7 +113,7 @@ FMX_Err Zylo_RemoveItem(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* re
     frame.clearErrors();
     if (type && !frame.unsupportedSystem()) {
       frame.context().removeItem(*type, uid, occurrence, span);
-      answerDone(frame);
+      frame.answerDone();
     }
     frame.finish();
   });

@@ -51,7 +51,7 @@ FMX_Err Zylo_AddRecurrence(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data*
                                     NSStringToNSArrayInt(daysOfTheMonth), pair->dayOfTheWeek,
                                     pair->weekOfTheMonth, NSStringToNSArrayInt(months), endDate,
                                     count);
-      if (g_llasterror == 0) frame.answerInteger(0);
+      frame.answerDone();
     }
     frame.finish();
   });
@@ -63,7 +63,7 @@ FMX_Err Zylo_RemoveRecurrence(const FM_ExprEnv*, const FM_DataVect* parms, FM_Da
     frame.clearErrors();
     if (!frame.unsupportedSystem()) {
       frame.context().removeRecurrence();
-      if (g_llasterror == 0) frame.answerInteger(0);
+      frame.answerDone();
     }
     frame.finish();
   });
