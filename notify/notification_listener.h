@@ -68,8 +68,8 @@ class QTXiCalNotificationListener {
 };
 
 // The one listener, made by the first registration of an update script and
-// kept until the process ends. It is never destroyed: at exit the
-// notification centre and run loops it would leave may already be gone.
+// kept until the plug-in shuts down. It is never destroyed at process exit:
+// the notification centre and run loops it would leave may be gone by then.
 extern QTXiCalNotificationListener* listener;
 
 }  // namespace zylo

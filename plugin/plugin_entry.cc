@@ -28,9 +28,11 @@ ContextEnvironment contextEnvironment() {
 }
 
 // Nothing may call into the plug-in once the host unloads it: the listener
-// stops observing and leaves the run loop, and the store stops watching.
+// stops observing, leaves the run loop and goes (a new start-up makes a new
+// one), and the store stops watching.
 void stopChangeNotices() {
-  if (listener) listener->detach();
+  delete listener;
+  listener = nullptr;
   if (platformServices().stopWatchingStore) platformServices().stopWatchingStore();
 }
 
