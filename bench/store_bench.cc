@@ -16,11 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono;
 
-class FixedClock : public foundation::Clock {
- public:
-  foundation::Date now() const override { return sys_days{year{2026} / 6 / 1}; }
-};
-
 // The generated root, removed when the benchmark ends.
 struct BenchRoot {
   fs::path path;
@@ -64,7 +59,7 @@ const fs::path& benchRoot() {
 
 std::unique_ptr<calendarstore::VdirCalendarStore> openStore() {
   return std::make_unique<calendarstore::VdirCalendarStore>(
-      benchRoot(), foundation::namedZone("Europe/Berlin"), std::make_shared<FixedClock>());
+      benchRoot(), foundation::namedZone("Europe/Berlin"), foundation::fixedClock(sys_days{year{2026} / 6 / 1}));
 }
 
 std::shared_ptr<const zylo::EventPredicate> thirtyDays(zylo::CalendarStore& store) {

@@ -21,10 +21,7 @@ namespace {
 
 using namespace std::chrono;
 
-class FixedClock : public foundation::Clock {
- public:
-  foundation::Date now() const override { return sys_days{year{2026} / 6 / 15} + hours{12}; }
-};
+const foundation::Date kNow = sys_days{year{2026} / 6 / 15} + hours{12};
 
 const char* const kWords[] = {
     "event", "task", "calendar", "attendee", "alarm", "recurrencerule", "title", "startdate",
@@ -76,8 +73,8 @@ void setUp() {
          "DTSTART:20260601T100000Z\r\nDTEND:20260601T110000Z\r\nRRULE:FREQ=WEEKLY\r\nSUMMARY:R\r\n"
          "ATTENDEE;CN=A:mailto:a@example.org\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
   auto store = std::make_shared<calendarstore::VdirCalendarStore>(
-      root, foundation::fixedOffsetZone(3600), std::make_shared<FixedClock>());
-  zylo::installPlatformServices({foundation::fixedOffsetZone(3600), std::make_shared<FixedClock>(),
+      root, foundation::fixedOffsetZone(3600), foundation::fixedClock(kNow));
+  zylo::installPlatformServices({foundation::fixedOffsetZone(3600), foundation::fixedClock(kNow),
                                  foundation::environmentOsVersion(), [store] { return store; },
                                  [] {}, [] {}});
   static FMX_ExternCallStruct call{};

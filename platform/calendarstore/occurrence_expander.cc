@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "platform/calendarstore/ical_time.h"
+#include "platform/calendarstore/rule_conversion.h"
 #include "platform/foundation/civil_days.h"
 
 namespace calendarstore {
@@ -29,18 +30,6 @@ Date endOf(const ComponentRecord& c, Date start) {
   return c.start->zone->dateFromLocal({static_cast<int>(civil.year), civil.month, civil.day, 0, 0, 0});
 }
 
-// The instant UNTIL stands for: a UTC time as written, a date the end of
-// that day, a local time in the event's zone.
-Date untilInstant(const icaltimetype& until, const StoredTime& start) {
-  foundation::LocalDateTime l = fieldsOf(until);
-  if (until.is_date) {
-    l.hour = 23, l.minute = 59, l.second = 59;
-    return start.zone->dateFromLocal(l);
-  }
-  if (icaltime_is_utc(until)) return foundation::fixedOffsetZone(0)->dateFromLocal(l);
-  return start.zone->dateFromLocal(l);
-}
-
 // Calls `visit` with each date the rule yields in [from, to), ascending,
 // until `visit` answers false. The event's own start is not among them.
 void forEachRuleDate(const ItemRecord& event, Date from, Date to,
@@ -50,7 +39,7 @@ void forEachRuleDate(const ItemRecord& event, Date from, Date to,
   icalrecurrencetype rule = icalrecurrencetype_from_string(event.main.rrule->c_str());
   if (rule.freq == ICAL_NO_RECURRENCE || rule.interval < 1) return;
   std::optional<Date> until;
-  if (!icaltime_is_null_time(rule.until)) until = untilInstant(rule.until, start);
+  if (!icaltime_is_null_time(rule.until)) until = untilInstant(rule.until, start, true);
   rule.until = icaltime_null_time();
   icalrecur_iterator* it = icalrecur_iterator_new(rule, icalTimeOf(start.local, start.isDate));
   if (it == nullptr) return;

@@ -47,14 +47,14 @@ std::string joined(const std::vector<std::string>& parts) {
   return out;
 }
 
-foundation::Date untilOf(const icaltimetype& until, const StoredTime& start) {
-  const foundation::LocalDateTime l = fieldsOf(until);
-  if (until.is_date) return start.zone->dateFromLocal(l);
-  if (icaltime_is_utc(until)) return foundation::fixedOffsetZone(0)->dateFromLocal(l);
+}  // namespace
+
+foundation::Date untilInstant(const icaltimetype& until, const StoredTime& start, bool wholeDay) {
+  foundation::LocalDateTime l = fieldsOf(until);
+  if (until.is_date && wholeDay) l.hour = 23, l.minute = 59, l.second = 59;
+  if (!until.is_date && icaltime_is_utc(until)) return foundation::fixedOffsetZone(0)->dateFromLocal(l);
   return start.zone->dateFromLocal(l);
 }
-
-}  // namespace
 
 CalRecurrenceRule::Ptr ruleFromText(const std::string& rrule, const StoredTime& start) {
   icalrecurrencetype r = icalrecurrencetype_from_string(rrule.c_str());
@@ -64,7 +64,7 @@ CalRecurrenceRule::Ptr ruleFromText(const std::string& rrule, const StoredTime& 
   p.sourceRule = rrule;
   if (rrule.find("WKST=") != std::string::npos) p.firstDayOfTheWeek = r.week_start;
   if (!icaltime_is_null_time(r.until)) {
-    p.end = zylo::CalRecurrenceEnd::recurrenceEndWithEndDate(untilOf(r.until, start));
+    p.end = zylo::CalRecurrenceEnd::recurrenceEndWithEndDate(untilInstant(r.until, start, false));
   } else if (r.count > 0) {
     p.end = zylo::CalRecurrenceEnd::recurrenceEndWithOccurrenceCount(r.count);
   }

@@ -2,12 +2,19 @@
 #ifndef ZYLO_PLATFORM_CALENDARSTORE_RULE_CONVERSION_H_
 #define ZYLO_PLATFORM_CALENDARSTORE_RULE_CONVERSION_H_
 
+#include <libical/ical.h>
+
 #include <string>
 
 #include "calendar/cal_recurrence_rule.h"
 #include "platform/calendarstore/item_record.h"
 
 namespace calendarstore {
+
+// The instant an RRULE's UNTIL names for an event starting at `start`: a UTC
+// time as written, a local time in the event's zone, a date at its first
+// second or, with `wholeDay`, its last.
+foundation::Date untilInstant(const icaltimetype& until, const StoredTime& start, bool wholeDay);
 
 // The model's view of an RRULE of an event starting at `start`. A rule the
 // model cannot express fully has type kOther and keeps its text.

@@ -10,7 +10,18 @@ class SystemClock final : public Clock {
   }
 };
 
+class FixedClock final : public Clock {
+ public:
+  explicit FixedClock(Date now) : now_(now) {}
+  Date now() const override { return now_; }
+
+ private:
+  Date now_;
+};
+
 }  // namespace
+
+std::shared_ptr<const Clock> fixedClock(Date now) { return std::make_shared<const FixedClock>(now); }
 
 std::shared_ptr<const Clock> systemClock() {
   static const auto clock = std::make_shared<const SystemClock>();

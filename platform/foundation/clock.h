@@ -16,6 +16,8 @@ class Clock {
 };
 
 std::shared_ptr<const Clock> systemClock();
+// A clock that always answers `now` (tests, benchmarks, fuzzing).
+std::shared_ptr<const Clock> fixedClock(Date now);
 
 }  // namespace foundation
 

@@ -20,7 +20,7 @@ constexpr int kKills = 200;
 // The child: saves new events and edits of one stable event until killed,
 // telling the parent through `confirmations` of each save that succeeded.
 [[noreturn]] void saveUntilKilled(const std::filesystem::path& root, int run, int confirmations) {
-  VdirCalendarStore store(root, foundation::fixedOffsetZone(0), std::make_shared<FixedClock>(testNow()));
+  VdirCalendarStore store(root, foundation::fixedOffsetZone(0), foundation::fixedClock(testNow()));
   auto calendar = store.calendarWithUID(u"cal");
   for (int k = 0;; ++k) {
     zylo::StoreError error;

@@ -34,7 +34,7 @@ void StoreTest::TearDown() {
 }
 
 VdirCalendarStore& StoreTest::store(std::shared_ptr<FileSystem> files) {
-  store_ = std::make_unique<VdirCalendarStore>(root_, zone_, std::make_shared<FixedClock>(testNow()),
+  store_ = std::make_unique<VdirCalendarStore>(root_, zone_, foundation::fixedClock(testNow()),
                                                std::move(files));
   return *store_;
 }

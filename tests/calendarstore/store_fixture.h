@@ -10,11 +10,8 @@
 #include <string>
 
 #include "platform/calendarstore/vdir_calendar_store.h"
-#include "tests/support/fixed_clock.h"
 
 namespace calendarstore::testing {
-
-using zylo::testing::FixedClock;
 
 // 2026-06-15 12:00 UTC, a Monday.
 foundation::Date testNow();

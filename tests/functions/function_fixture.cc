@@ -31,7 +31,7 @@ void FunctionTest::SetUp() {
   auto berlin = foundation::namedZone("Europe/Berlin");
   ASSERT_NE(berlin, nullptr);
   store_ = std::make_shared<calendarstore::VdirCalendarStore>(
-      root_, berlin, std::make_shared<FixedClock>(sys_days{year{2026} / 6 / 15} + hours{12}));
+      root_, berlin, foundation::fixedClock(sys_days{year{2026} / 6 / 15} + hours{12}));
   host_.emplace(services(8));
   g_sharedFunctions->releaseItems();
 }

@@ -3,7 +3,6 @@
 #include "host/parser.h"
 #include "host/value_format.h"
 #include "platform/fmx/fmx.h"
-#include "tests/support/fixed_clock.h"
 
 namespace zylo::host::testing {
 namespace {
@@ -63,7 +62,7 @@ void registerFakeFunctions() {
 
 Evaluator testEvaluator(std::vector<std::u16string>* hostErrors) {
   using namespace std::chrono;
-  auto clock = std::make_shared<zylo::testing::FixedClock>(sys_days{year{2026} / 1 / 15} + hours{12});
+  auto clock = foundation::fixedClock(sys_days{year{2026} / 1 / 15} + hours{12});
   return Evaluator(Environment{std::move(clock), foundation::fixedOffsetZone(3600),
                                [hostErrors](std::u16string_view function, FMX_Err) {
                                  if (hostErrors) hostErrors->emplace_back(function);

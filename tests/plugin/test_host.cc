@@ -9,7 +9,7 @@ namespace zylo::testing {
 PlatformServices testPlatform() {
   using namespace std::chrono;
   return {foundation::fixedOffsetZone(0),
-          std::make_shared<FixedClock>(sys_days{year{2026} / 1 / 15} + hours{12}),
+          foundation::fixedClock(sys_days{year{2026} / 1 / 15} + hours{12}),
           std::make_shared<FixedOsVersion>(8),
           [] { return std::shared_ptr<CalendarStore>(); },
           [] {},

@@ -11,7 +11,6 @@
 
 #include "platform/fmx/host/host_api.h"
 #include "plugin/platform_services.h"
-#include "tests/support/fixed_clock.h"
 
 namespace zylo::testing {
 
