@@ -59,6 +59,9 @@ int32_t iCalFunctions::saveItem(const OptionalString& type, const OptionalString
     } else if (keyword == u"event") {
       if (!m_event) return failWith(kInvalidCallOrder);
       saved = store()->saveEvent(*m_event, spanValue.value_or(defaultSpan(*m_event)), error);
+      // The saved event may repeat differently now: the next read of its
+      // rule takes the event's own.
+      if (saved) m_recurrencerule.reset();
     } else {
       return failWith(kMissingArgument);
     }

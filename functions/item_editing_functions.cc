@@ -107,11 +107,16 @@ FMX_Err Zylo_RemoveItem(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* re
     FunctionFrame frame(parms, result);
     OptionalString type = frame.text(0);
     OptionalString uid = frame.text(1);
-    // A conversion that fails removes by identifier alone.
     std::optional<foundation::Date> occurrence = frame.timestamp(2);
+    // An occurrence given but not readable as a timestamp must not fall back
+    // to the series' first: that would remove one the script never named.
+    const OptionalString occurrenceText = frame.text(2);
+    const bool unreadableOccurrence = !occurrence && occurrenceText && !occurrenceText->empty();
     OptionalString span = frame.text(3);
     frame.clearErrors();
-    if (type && !frame.unsupportedSystem()) {
+    if (type && unreadableOccurrence) {
+      g_llasterror = kInvalidParameterValue;
+    } else if (type && !frame.unsupportedSystem()) {
       frame.context().removeItem(*type, uid, occurrence, span);
       frame.answerDone();
     }

@@ -85,6 +85,14 @@ void ComponentEditor::addTimeLike(icalcomponent* c, icalproperty_kind kind, foun
   icalcomponent_add_property(c, p);
 }
 
+void ComponentEditor::setTimeLike(icalcomponent* c, icalproperty_kind kind, foundation::Date at,
+                                  icalproperty* like, const ZonePtr& likeZone) {
+  icalproperty* pattern = icalproperty_new_clone(like);
+  removeAll(c, kind);
+  addTimeLike(c, kind, at, pattern, likeZone);
+  icalproperty_free(pattern);
+}
+
 void ComponentEditor::setRule(icalcomponent* c, const std::optional<std::string>& rrule) {
   removeAll(c, ICAL_RRULE_PROPERTY);
   if (!rrule) return;

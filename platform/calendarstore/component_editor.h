@@ -37,6 +37,10 @@ class ComponentEditor {
   // how RECURRENCE-ID and EXDATE must name an occurrence of its series.
   void addTimeLike(icalcomponent* c, icalproperty_kind kind, foundation::Date at,
                    icalproperty* like, const ZonePtr& likeZone);
+  // The same, replacing every `kind` property of `c`; `like` may be one of
+  // them.
+  void setTimeLike(icalcomponent* c, icalproperty_kind kind, foundation::Date at,
+                   icalproperty* like, const ZonePtr& likeZone);
   void setRule(icalcomponent* c, const std::optional<std::string>& rrule);
   void setInteger(icalcomponent* c, icalproperty_kind kind, std::optional<int> value);
   void setStatus(icalcomponent* c, std::optional<icalproperty_status> status);

@@ -39,16 +39,27 @@ class ComponentReader {
     }
     readLength(c, r);
     r.recurrenceId = instantOf(c, ICAL_RECURRENCEID_PROPERTY);
+    if (icalproperty* p = icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY)) {
+      icalparameter* range = icalproperty_get_first_parameter(p, ICAL_RANGE_PARAMETER);
+      r.thisAndFuture = range && icalparameter_get_range(range) == ICAL_RANGE_THISANDFUTURE;
+    }
     if (icalproperty* p = icalcomponent_get_first_property(c, ICAL_RRULE_PROPERTY)) {
       r.rrule = takeText(icalproperty_get_value_as_string_r(p));
     }
     for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_RDATE_PROPERTY); p;
          p = icalcomponent_get_next_property(c, ICAL_RDATE_PROPERTY)) {
-      if (auto t = timeOf(p, icalproperty_get_rdate(p).time)) r.rdates.push_back(*t);
+      readExtraDate(p, r);
     }
     for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_EXDATE_PROPERTY); p;
          p = icalcomponent_get_next_property(c, ICAL_EXDATE_PROPERTY)) {
-      if (auto t = timeOf(p, icalproperty_get_exdate(p))) r.exdates.push_back(t->instant);
+      auto t = timeOf(p, icalproperty_get_exdate(p));
+      if (!t) continue;
+      // A date excludes the whole day from a series of timed occurrences.
+      if (t->isDate && r.start && !r.start->isDate) {
+        r.exdateDays.push_back(foundation::daysFromCivil(t->local.year, t->local.month, t->local.day));
+      } else {
+        r.exdates.push_back(t->instant);
+      }
     }
     readAttendees(c, r);
     readAlarms(c, r);
@@ -108,13 +119,34 @@ class ComponentReader {
       return s;
     }
     s.zone = zones_.defaultZone();
+    s.isFloating = !t.is_date;
     if (!t.is_date) {
       if (icalparameter* tzid = icalproperty_get_first_parameter(p, ICAL_TZID_PARAMETER)) {
+        s.isFloating = false;
         if (ZonePtr zone = zones_.zoneFor(icalparameter_get_tzid(tzid), calendar_)) s.zone = zone;
       }
     }
     s.instant = s.zone->dateFromLocal(s.local);
     return s;
+  }
+
+  // An RDATE names a start, or a period with its own end or length.
+  void readExtraDate(icalproperty* p, ComponentRecord& r) {
+    const icaldatetimeperiodtype value = icalproperty_get_rdate(p);
+    if (!icaltime_is_null_time(value.time)) {
+      if (auto t = timeOf(p, value.time)) r.rdates.push_back({*t, std::nullopt});
+      return;
+    }
+    const icalperiodtype& period = value.period;
+    auto start = timeOf(p, period.start);
+    if (!start) return;
+    ExtraDate extra{*start, std::nullopt};
+    if (!icaltime_is_null_time(period.end)) {
+      if (auto end = timeOf(p, period.end)) extra.end = std::max(end->instant, start->instant);
+    } else if (!icaldurationtype_is_null_duration(period.duration) && !period.duration.is_neg) {
+      extra.end = start->instant + std::chrono::seconds{icaldurationtype_as_int(period.duration)};
+    }
+    r.rdates.push_back(extra);
   }
 
   void readLength(icalcomponent* c, ComponentRecord& r) {

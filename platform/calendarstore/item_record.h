@@ -23,6 +23,14 @@ struct StoredTime {
   foundation::LocalDateTime local;  // wall-clock fields in `zone`
   ZonePtr zone;                     // UTC for a "Z" time, the default zone when floating
   bool isDate = false;
+  bool isFloating = false;          // a date-time without zone or "Z"
+};
+
+// An extra date of a series (RDATE), with its own end when it was written
+// as a period.
+struct ExtraDate {
+  StoredTime start;
+  std::optional<foundation::Date> end;
 };
 
 // An alarm's trigger: an offset from the start or end, or a fixed instant.
@@ -43,9 +51,13 @@ struct ComponentRecord {
   int64_t durationSeconds = 0;
   int durationDays = 0;  // whole days of an all-day event
   std::optional<foundation::Date> recurrenceId;
+  bool thisAndFuture = false;  // RANGE=THISANDFUTURE: the override reaches every later occurrence
   std::optional<std::string> rrule;  // the RRULE text
-  std::vector<StoredTime> rdates;
+  std::vector<ExtraDate> rdates;
   std::vector<foundation::Date> exdates;
+  // Days excluded as dates (EXDATE;VALUE=DATE), as days since 1970 in the
+  // series' zone: every occurrence starting on such a day is excluded.
+  std::vector<int64_t> exdateDays;
   std::vector<zylo::CalAttendee> attendees;
   bool hasAttendees = false;
   std::vector<AlarmTrigger> alarms;

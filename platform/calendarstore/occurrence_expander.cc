@@ -64,15 +64,42 @@ void forEachOriginal(const ItemRecord& event, Date from, Date to,
                      const std::function<bool(Date)>& visit) {
   const Date start = event.main.start->instant;
   if (start >= from && start < to && !visit(start)) return;
-  for (const StoredTime& rdate : event.main.rdates) {
-    if (rdate.instant >= from && rdate.instant < to && !visit(rdate.instant)) return;
+  for (const ExtraDate& rdate : event.main.rdates) {
+    const Date at = rdate.start.instant;
+    if (at >= from && at < to && !visit(at)) return;
   }
   forEachRuleDate(event, from, to, visit);
 }
 
 bool excluded(const ItemRecord& event, Date original) {
   const auto& ex = event.main.exdates;
-  return std::find(ex.begin(), ex.end(), original) != ex.end();
+  if (std::find(ex.begin(), ex.end(), original) != ex.end()) return true;
+  if (event.main.exdateDays.empty()) return false;
+  const foundation::LocalDateTime l = foundation::splitGregorian(original, *event.main.start->zone);
+  const int64_t day = foundation::daysFromCivil(l.year, l.month, l.day);
+  const auto& days = event.main.exdateDays;
+  return std::find(days.begin(), days.end(), day) != days.end();
+}
+
+// The override that reaches `original` from an earlier occurrence
+// (RANGE=THISANDFUTURE): the latest one before it.
+const ComponentRecord* rangeOverrideOf(const ItemRecord& event, Date original) {
+  const ComponentRecord* found = nullptr;
+  for (const ComponentRecord& o : event.overrides) {
+    if (o.thisAndFuture && *o.recurrenceId < original &&
+        (!found || *o.recurrenceId > *found->recurrenceId)) {
+      found = &o;
+    }
+  }
+  return found;
+}
+
+// The end an RDATE written as a period gives its occurrence.
+std::optional<Date> periodEndOf(const ItemRecord& event, Date original) {
+  for (const ExtraDate& rdate : event.main.rdates) {
+    if (rdate.start.instant == original && rdate.end) return rdate.end;
+  }
+  return std::nullopt;
 }
 
 const ComponentRecord* overrideOf(const ItemRecord& event, Date original) {
@@ -87,7 +114,13 @@ Occurrence occurrenceOf(const ItemRecord& event, Date original) {
     const Date start = o->start ? o->start->instant : original;
     return {original, start, endOf(*o, start), o, true};
   }
-  return {original, original, endOf(event.main, original), &event.main, false};
+  if (const ComponentRecord* o = rangeOverrideOf(event, original)) {
+    // Later occurrences move as the override moved its own.
+    const Date start = o->start ? original + (o->start->instant - *o->recurrenceId) : original;
+    return {original, start, endOf(*o, start), o, true};
+  }
+  const Date end = periodEndOf(event, original).value_or(endOf(event.main, original));
+  return {original, original, end, &event.main, false};
 }
 
 bool overlaps(const Occurrence& o, Date from, Date to) {
@@ -110,9 +143,20 @@ std::vector<Occurrence> occurrencesBetween(const ItemRecord& event, Date from, D
     if (overlaps(only, from, to)) found.push_back(only);
     return found;
   }
-  // An occurrence that began before `from` may still run into the range.
-  const Date earliest = from - seconds{event.main.durationSeconds} - std::chrono::days{1};
-  forEachOriginal(event, earliest, to, [&](Date original) {
+  // An occurrence that began before `from` may still run into the range,
+  // and one that a range override moves may come from outside it.
+  seconds before{event.main.durationSeconds}, after{0};
+  for (const ExtraDate& rdate : event.main.rdates) {
+    if (rdate.end) before = std::max(before, *rdate.end - rdate.start.instant);
+  }
+  for (const ComponentRecord& o : event.overrides) {
+    if (!o.thisAndFuture || !o.start) continue;
+    const seconds moved = o.start->instant - *o.recurrenceId;
+    before = std::max(before, moved + seconds{o.durationSeconds});
+    after = std::max(after, -moved);
+  }
+  const Date earliest = from - before - std::chrono::days{1};
+  forEachOriginal(event, earliest, to + after, [&](Date original) {
     if (!excluded(event, original) && !overrideOf(event, original)) {
       Occurrence o = occurrenceOf(event, original);
       if (overlaps(o, from, to)) found.push_back(o);
@@ -146,7 +190,7 @@ std::optional<Occurrence> firstOccurrence(const ItemRecord& event) {
     if (!excluded(event, d) && (!first || d < *first)) first = d;
   };
   consider(event.main.start->instant);
-  for (const StoredTime& rdate : event.main.rdates) consider(rdate.instant);
+  for (const ExtraDate& rdate : event.main.rdates) consider(rdate.start.instant);
   // Rule dates ascend: the first one not excluded is the only candidate.
   forEachRuleDate(event, foundation::distantPast(), first.value_or(foundation::distantFuture()),
                   [&](Date d) {
@@ -158,26 +202,28 @@ std::optional<Occurrence> firstOccurrence(const ItemRecord& event) {
   return occurrenceOf(event, *first);
 }
 
-int originalsBefore(const ItemRecord& event, Date original) {
-  int count = 0;
-  if (!event.main.start) return 0;
-  forEachOriginal(event, foundation::distantPast(), original, [&](Date) {
+int ruleInstancesBefore(const ItemRecord& event, Date original) {
+  if (!event.main.start || !event.main.rrule) return 0;
+  int count = event.main.start->instant < original ? 1 : 0;
+  forEachRuleDate(event, foundation::distantPast(), original, [&](Date) {
     ++count;
     return true;
   });
   return count;
 }
 
+bool isOriginal(const ItemRecord& event, Date original) {
+  bool generated = false;
+  forEachOriginal(event, original, original + seconds{1}, [&](Date) {
+    generated = true;
+    return false;
+  });
+  return generated;
+}
+
 std::optional<Occurrence> occurrenceAt(const ItemRecord& event, Date original) {
   if (!repeats(event) || excluded(event, original)) return std::nullopt;
-  bool generated = overrideOf(event, original) != nullptr;
-  if (!generated) {
-    forEachOriginal(event, original, original + seconds{1}, [&](Date) {
-      generated = true;
-      return false;
-    });
-  }
-  if (!generated) return std::nullopt;
+  if (!overrideOf(event, original) && !isOriginal(event, original)) return std::nullopt;
   return occurrenceOf(event, original);
 }
 

@@ -29,9 +29,13 @@ std::vector<Occurrence> occurrencesBetween(const ItemRecord& event, foundation::
                                            foundation::Date to);
 // The event itself, or a repeating event's first occurrence.
 std::optional<Occurrence> firstOccurrence(const ItemRecord& event);
-// How many dates the series yields before `original`, excluded ones too
-// (what a COUNT counts).
-int originalsBefore(const ItemRecord& event, foundation::Date original);
+// How many instances the rule yields before `original`, the event's own
+// start among them and excluded ones too, extra dates not: what a COUNT
+// counts.
+int ruleInstancesBefore(const ItemRecord& event, foundation::Date original);
+// Whether the series yields `original` (its start, an extra date or a rule
+// date), excluded or not.
+bool isOriginal(const ItemRecord& event, foundation::Date original);
 // The occurrence whose original start is `original`.
 std::optional<Occurrence> occurrenceAt(const ItemRecord& event, foundation::Date original);
 

@@ -2,9 +2,10 @@
 
 #include <libical/ical.h>
 
-#include <cstdio>
 
+#include "platform/calendarstore/ical_ptr.h"
 #include "platform/calendarstore/ical_time.h"
+#include "platform/calendarstore/series_edit.h"
 #include "platform/foundation/civil_days.h"
 
 namespace calendarstore {
@@ -106,17 +107,8 @@ std::string ruleText(const CalRecurrenceRule& rule, const StoredTime& start) {
     text += std::string(";WKST=") + kDayNames[rule.firstDayOfTheWeek() - 1];
   }
   if (const auto& end = rule.recurrenceEnd()) {
-    char until[32];
     if (end->usesEndDate()) {
-      if (start.isDate) {
-        const auto l = foundation::splitGregorian(*end->endDate(), *start.zone);
-        std::snprintf(until, sizeof until, "%04d%02d%02d", l.year, l.month, l.day);
-      } else {
-        const auto l = foundation::splitGregorian(*end->endDate(), *foundation::fixedOffsetZone(0));
-        std::snprintf(until, sizeof until, "%04d%02d%02dT%02d%02d%02dZ", l.year, l.month, l.day,
-                      l.hour, l.minute, l.second);
-      }
-      text += std::string(";UNTIL=") + until;
+      text += ";UNTIL=" + takeText(icaltime_as_ical_string_r(untilAt(*end->endDate(), start)));
     } else if (end->occurrenceCount() > 0) {
       text += ";COUNT=" + std::to_string(end->occurrenceCount());
     }

@@ -438,6 +438,22 @@ std::shared_ptr<zylo::CalEvent> VdirCalendarStore::eventWithUID(const foundation
   return eventObject(*at, calendarObject(*at->calendar), *found, nextAlarmOf(item, clock_->now()));
 }
 
+void VdirCalendarStore::reloadEvent(zylo::CalEvent& event, std::optional<Date> original) {
+  const std::string& storeFile = event.storeFile();
+  const size_t slash = storeFile.find('/');
+  auto calendar = calendars_.find(storeFile.substr(0, slash));
+  if (calendar == calendars_.end() || slash == std::string::npos) return;
+  auto file = calendar->second.files.find(storeFile.substr(slash + 1));
+  if (file == calendar->second.files.end() || !file->second.item) return;
+  const ItemRecord& item = *file->second.item;
+  std::optional<Occurrence> found;
+  if (original && repeats(item)) found = occurrenceAt(item, *original);
+  if (!found) found = firstOccurrence(item);
+  if (!found) return;
+  const ItemLocation at{&calendar->second, &file->first, &file->second};
+  event = *eventObject(at, calendarObject(calendar->second), *found, nextAlarmOf(item, clock_->now()));
+}
+
 zylo::CalendarStore::EventList VdirCalendarStore::eventsWithPredicate(const zylo::EventPredicate& p) {
   std::lock_guard guard(lock_);
   refresh();

@@ -27,6 +27,7 @@
 #include "platform/calendarstore/calendar_folder.h"
 #include "platform/calendarstore/file_system.h"
 #include "platform/calendarstore/folder_watch.h"
+#include "platform/calendarstore/ical_ptr.h"
 #include "platform/calendarstore/item_record.h"
 #include "platform/calendarstore/occurrence_expander.h"
 #include "platform/calendarstore/zone_table.h"
@@ -123,8 +124,16 @@ class VdirCalendarStore final : public zylo::CalendarStore {
   std::vector<const CalendarEntry*> entriesOf(const zylo::CalendarList& calendars) const;
   std::filesystem::path folderOf(const CalendarEntry& entry) const { return root_ / entry.info.folderName; }
 
-  // Writing (vdir_store_writes.cc).
-  struct StoredFile;
+  // Writing (vdir_store_writes.cc, vdir_event_writes.cc).
+  // An item file read afresh for an edit: its parsed calendar, main
+  // component and record.
+  struct StoredFile {
+    CalendarEntry* entry;
+    std::string fileName;
+    ComponentPtr calendar;
+    icalcomponent* main;
+    ItemRecord record;
+  };
   CalendarEntry* writableCalendar(const zylo::CalCalendar* calendar, const foundation::String& what,
                                   zylo::StoreError& error);
   std::optional<StoredFile> openStored(const std::string& storeFile, const foundation::String& what,
@@ -136,9 +145,20 @@ class VdirCalendarStore final : public zylo::CalendarStore {
                  const foundation::String& what, zylo::StoreError& error);
   bool removeItemFile(CalendarEntry& entry, const std::string& fileName,
                       const foundation::String& what, zylo::StoreError& error);
+  // A file in the calendar's folder that is neither an item nor the
+  // store's own, if there is one.
+  std::optional<std::string> foreignFileIn(const CalendarEntry& entry) const;
   std::string unusedFileName(const CalendarEntry& entry, const std::string& uid) const;
   bool saveNewEvent(zylo::CalEvent& event, CalendarEntry& entry, zylo::StoreError& error);
-  bool splitSeries(StoredFile& stored, zylo::CalEvent& event, zylo::StoreError& error);
+  bool saveSingleEvent(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& event,
+                       zylo::StoreError& error);
+  bool saveOccurrence(StoredFile& stored, const CalendarEntry& target, zylo::CalEvent& event,
+                      zylo::StoreError& error);
+  bool saveSeries(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& event, zylo::StoreError& error);
+  bool splitSeries(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& event, zylo::StoreError& error);
+  // After a save: the event as the store now reads it, at the occurrence
+  // that starts at `original` (or its first), so that it stays current.
+  void reloadEvent(zylo::CalEvent& event, std::optional<foundation::Date> original);
   void noteWritten(CalendarEntry& entry, const std::string& fileName);
 
   const std::filesystem::path root_;

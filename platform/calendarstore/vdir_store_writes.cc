@@ -12,8 +12,8 @@
 #include "platform/calendarstore/ical_ptr.h"
 #include "platform/calendarstore/item_identity.h"
 #include "platform/calendarstore/item_reader.h"
-#include "platform/calendarstore/rule_conversion.h"
 #include "platform/calendarstore/vdir_calendar_store.h"
+#include "platform/calendarstore/write_support.h"
 
 namespace calendarstore {
 
@@ -22,74 +22,9 @@ using foundation::Date;
 using foundation::String;
 using zylo::CalCalendarItem;
 
-struct VdirCalendarStore::StoredFile {
-  CalendarEntry* entry;
-  std::string fileName;
-  ComponentPtr calendar;
-  icalcomponent* main;
-  ItemRecord record;
-};
-
 namespace {
 
 constexpr unsigned kAllFields = ~0u;
-constexpr unsigned kSpanFields = CalCalendarItem::kStartDate | CalCalendarItem::kEndDate |
-                                 CalCalendarItem::kIsAllDay;
-
-bool refuse(zylo::StoreError& error, const String& what, String reason) {
-  error.localizedDescription = what;
-  error.localizedFailureReason = std::move(reason);
-  return false;
-}
-
-String readOnlyReason(const CalendarInfo& calendar) {
-  return u"The calendar \"" + calendar.title + u"\" is read-only.";
-}
-
-String systemWords(int errnoValue) { return foundation::fromUtf8(std::strerror(errnoValue)); }
-
-ComponentPtr newCalendarComponent() {
-  ComponentPtr calendar(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
-  icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
-  icalcomponent_add_property(calendar.get(), icalproperty_new_prodid("-//Zylo//Zylo 1.0.4.0//EN"));
-  return calendar;
-}
-
-std::vector<icalcomponent*> componentsOf(icalcomponent* calendar, icalcomponent_kind kind) {
-  std::vector<icalcomponent*> list;
-  for (icalcomponent* c = icalcomponent_get_first_component(calendar, kind); c;
-       c = icalcomponent_get_next_component(calendar, kind)) {
-    list.push_back(c);
-  }
-  return list;
-}
-
-void removeComponent(icalcomponent* calendar, icalcomponent* c) {
-  icalcomponent_remove_component(calendar, c);
-  icalcomponent_free(c);
-}
-
-void writeSpan(ComponentEditor& editor, icalcomponent* c, std::optional<Date> start,
-               std::optional<Date> end, bool allDay) {
-  editor.setTime(c, ICAL_DTSTART_PROPERTY, start, allDay);
-  ComponentEditor::removeAll(c, ICAL_DURATION_PROPERTY);
-  if (allDay && start) {
-    // An all-day event's end is the day after its last day.
-    const Date dayAfter = *start + std::chrono::days{1};
-    editor.setTime(c, ICAL_DTEND_PROPERTY, end && *end > dayAfter ? *end : dayAfter, true);
-  } else {
-    editor.setTime(c, ICAL_DTEND_PROPERTY, end, false);
-  }
-}
-
-void applyEventFields(ComponentEditor& editor, icalcomponent* c, const zylo::CalEvent& e,
-                      unsigned fields, std::optional<Date> start, std::optional<Date> end) {
-  if (fields & CalCalendarItem::kTitle) editor.setText(c, ICAL_SUMMARY_PROPERTY, e.title());
-  if (fields & CalCalendarItem::kNotes) editor.setText(c, ICAL_DESCRIPTION_PROPERTY, e.notes());
-  if (fields & CalCalendarItem::kLocation) editor.setText(c, ICAL_LOCATION_PROPERTY, e.location());
-  if (fields & CalCalendarItem::kUrl) editor.setUrl(c, e.url());
-  if (fields & kSpanFields) writeSpan(editor, c, start, end, e.isAllDay());
-}
 
 void applyTaskFields(ComponentEditor& editor, icalcomponent* c, const zylo::CalTask& t,
                      unsigned fields, Date now) {
@@ -116,53 +51,6 @@ void applyTaskFields(ComponentEditor& editor, icalcomponent* c, const zylo::CalT
   }
   if (fields & CalCalendarItem::kPriority) {
     editor.setInteger(c, ICAL_PRIORITY_PROPERTY, t.priority() == 0 ? std::nullopt : std::optional(t.priority()));
-  }
-}
-
-StoredTime startAsStored(Date start, bool allDay, const ZonePtr& zone) {
-  return {start, foundation::splitGregorian(start, *zone), zone, allDay};
-}
-
-std::optional<Date> recurrenceIdOf(icalcomponent* c, icalcomponent* calendar, ZoneTable& zones) {
-  if (!icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY)) return std::nullopt;
-  return readComponent(c, calendar, zones).recurrenceId;
-}
-
-// Ends a series before `original`: its rule gets an UNTIL just before it,
-// and the overrides and extra dates from it on go.
-void endSeriesBefore(icalcomponent* calendar, icalcomponent* main, const ItemRecord& record,
-                     Date original, ZoneTable& zones) {
-  if (icalproperty* rule = icalcomponent_get_first_property(main, ICAL_RRULE_PROPERTY)) {
-    icalrecurrencetype r = icalproperty_get_rrule(rule);
-    r.count = 0;
-    const StoredTime& start = *record.main.start;
-    const Date last = original - std::chrono::seconds{1};
-    const foundation::LocalDateTime l =
-        foundation::splitGregorian(last, start.isDate ? *start.zone : *foundation::fixedOffsetZone(0));
-    icaltimetype until = icaltime_null_time();
-    until.year = l.year, until.month = l.month, until.day = l.day;
-    if (start.isDate) {
-      until.is_date = 1;
-    } else {
-      until.hour = l.hour, until.minute = l.minute, until.second = l.second;
-      until.zone = icaltimezone_get_utc_timezone();
-    }
-    r.until = until;
-    icalproperty_set_rrule(rule, r);
-  }
-  for (icalcomponent* c : componentsOf(calendar, ICAL_VEVENT_COMPONENT)) {
-    auto rid = recurrenceIdOf(c, calendar, zones);
-    if (rid && *rid >= original) removeComponent(calendar, c);
-  }
-  std::vector<icalproperty*> laterDates;
-  for (icalproperty* p = icalcomponent_get_first_property(main, ICAL_RDATE_PROPERTY); p;
-       p = icalcomponent_get_next_property(main, ICAL_RDATE_PROPERTY)) {
-    auto at = instantOfTime(p, icalproperty_get_rdate(p).time, calendar, zones);
-    if (at && *at >= original) laterDates.push_back(p);
-  }
-  for (icalproperty* p : laterDates) {
-    icalcomponent_remove_property(main, p);
-    icalproperty_free(p);
   }
 }
 
@@ -278,191 +166,6 @@ std::string VdirCalendarStore::unusedFileName(const CalendarEntry& entry, const 
   return name;
 }
 
-// --- Events --------------------------------------------------------------------
-
-bool VdirCalendarStore::saveNewEvent(zylo::CalEvent& e, CalendarEntry& entry, zylo::StoreError& error) {
-  const String what = u"The event could not be saved";
-  if (!e.startDate()) return refuse(error, what, u"It has no start.");
-  const Date now = clock_->now();
-  ComponentPtr calendar = newCalendarComponent();
-  icalcomponent* event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
-  icalcomponent_add_component(calendar.get(), event);
-  const std::string uid = e.uid().empty() ? freshUuid() : foundation::toUtf8(e.uid());
-  icalcomponent_add_property(event, icalproperty_new_uid(uid.c_str()));
-  ComponentEditor editor(calendar.get(), zones_.defaultZone());
-  editor.setUtcTime(event, ICAL_CREATED_PROPERTY, now);
-  editor.setUtcTime(event, ICAL_DTSTAMP_PROPERTY, now);
-  applyEventFields(editor, event, e, kAllFields, e.startDate(), e.endDate());
-  if (e.recurrenceRule()) {
-    editor.setRule(event, ruleText(*e.recurrenceRule(),
-                                   startAsStored(*e.startDate(), e.isAllDay(), zones_.defaultZone())));
-  }
-  const std::string fileName = unusedFileName(entry, uid);
-  if (!writeItem(entry, fileName, calendar.get(), what, error)) return false;
-  e.setUid(foundation::fromUtf8(uid));
-  e.setStoreFile(entry.info.folderName + "/" + fileName);
-  e.clearChanges();
-  return true;
-}
-
-bool VdirCalendarStore::splitSeries(StoredFile& stored, zylo::CalEvent& e, zylo::StoreError& error) {
-  const String what = u"The event could not be saved";
-  const Date original = *e.occurrence();
-  const Date now = clock_->now();
-  // The new series: the file as it is, from this occurrence on, under a new UID.
-  ComponentPtr later(icalcomponent_new_clone(stored.calendar.get()));
-  const std::string uid = freshUuid();
-  icalcomponent* laterMain = nullptr;
-  for (icalcomponent* c : componentsOf(later.get(), ICAL_VEVENT_COMPONENT)) {
-    auto rid = recurrenceIdOf(c, later.get(), zones_);
-    if (rid && *rid < original) {
-      removeComponent(later.get(), c);
-      continue;
-    }
-    icalcomponent_set_uid(c, uid.c_str());
-    if (!rid) laterMain = c;
-  }
-  ComponentEditor laterEditor(later.get(), zones_.defaultZone());
-  applyEventFields(laterEditor, laterMain, e, e.changedFields() | kSpanFields, e.startDate(), e.endDate());
-  if (e.changedFields() & CalCalendarItem::kRecurrenceRule) {
-    laterEditor.setRule(laterMain, e.recurrenceRule() ? std::optional(ruleText(*e.recurrenceRule(), startAsStored(*e.startDate(), e.isAllDay(), zones_.defaultZone())))
-                                                      : std::nullopt);
-  } else if (icalproperty* rule = icalcomponent_get_first_property(laterMain, ICAL_RRULE_PROPERTY)) {
-    icalrecurrencetype r = icalproperty_get_rrule(rule);
-    if (r.count > 0) {
-      r.count = std::max(1, r.count - originalsBefore(stored.record, original));
-      icalproperty_set_rrule(rule, r);
-    }
-  }
-  laterEditor.touch(laterMain, now);
-  // The old series ends before it.
-  endSeriesBefore(stored.calendar.get(), stored.main, stored.record, original, zones_);
-  ComponentEditor(stored.calendar.get(), zones_.defaultZone()).touch(stored.main, now);
-
-  CalendarEntry& entry = *stored.entry;
-  const std::string laterFile = unusedFileName(entry, uid);
-  if (!writeItem(entry, laterFile, later.get(), what, error)) return false;
-  if (!writeItem(entry, stored.fileName, stored.calendar.get(), what, error)) {
-    // Without the shortened old series the new one would double it.
-    zylo::StoreError ignored;
-    removeItemFile(entry, laterFile, what, ignored);
-    return false;
-  }
-  e.setUid(foundation::fromUtf8(uid));
-  e.setStoreFile(entry.info.folderName + "/" + laterFile);
-  e.clearChanges();
-  return true;
-}
-
-bool VdirCalendarStore::saveEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo::StoreError& error) {
-  std::lock_guard guard(lock_);
-  refresh();
-  const String what = u"The event could not be saved";
-  if (e.startDate() && e.endDate() && *e.endDate() < *e.startDate()) {
-    return refuse(error, what, u"Its end lies before its start.");
-  }
-  CalendarEntry* target = writableCalendar(e.calendar().get(), what, error);
-  if (!target) return false;
-  if (e.storeFile().empty()) return saveNewEvent(e, *target, error);
-  auto stored = openStored(e.storeFile(), what, error);
-  if (!stored) return false;
-  if (!stored->entry->info.isEditable) {
-    return refuse(error, what, readOnlyReason(stored->entry->info));
-  }
-  const Date now = clock_->now();
-  const unsigned fields = e.changedFields();
-  const bool occurrenceOfSeries = repeats(stored->record) && e.occurrence();
-  const auto first = firstOccurrence(stored->record);
-  ComponentEditor editor(stored->calendar.get(), zones_.defaultZone());
-
-  if (occurrenceOfSeries && span == zylo::CalSpan::kThisEvent) {
-    // An override has no rule of its own; saved here the change would be lost.
-    if (fields & CalCalendarItem::kRecurrenceRule) {
-      return refuse(error, what, u"A change of repetition belongs to the whole series.");
-    }
-    const Date original = *e.occurrence();
-    icalcomponent* override = nullptr;
-    for (icalcomponent* c : componentsOf(stored->calendar.get(), ICAL_VEVENT_COMPONENT)) {
-      if (recurrenceIdOf(c, stored->calendar.get(), zones_) == original) override = c;
-    }
-    unsigned write = fields;
-    if (override == nullptr) {
-      override = icalcomponent_new_clone(stored->main);
-      for (auto kind : {ICAL_RRULE_PROPERTY, ICAL_RDATE_PROPERTY, ICAL_EXDATE_PROPERTY, ICAL_EXRULE_PROPERTY}) {
-        ComponentEditor::removeAll(override, kind);
-      }
-      icalproperty* start = icalcomponent_get_first_property(stored->main, ICAL_DTSTART_PROPERTY);
-      editor.addTimeLike(override, ICAL_RECURRENCEID_PROPERTY, original, start, stored->record.main.start->zone);
-      icalcomponent_add_component(stored->calendar.get(), override);
-      write = kAllFields;
-    }
-    applyEventFields(editor, override, e, write, e.startDate(), e.endDate());
-    editor.touch(override, now);
-    if (!writeItem(*stored->entry, stored->fileName, stored->calendar.get(), what, error)) return false;
-    e.clearChanges();
-    return true;
-  }
-  if (occurrenceOfSeries && span == zylo::CalSpan::kFutureEvents && first &&
-      first->occurrence != e.occurrence()) {
-    return splitSeries(*stored, e, error);
-  }
-
-  // The event itself, or the whole series: a moved occurrence moves every
-  // occurrence by the same amount.
-  std::optional<Date> start = e.startDate(), end = e.endDate();
-  if (occurrenceOfSeries && (fields & kSpanFields) && start && end) {
-    start = stored->record.main.start->instant + (*e.startDate() - *e.occurrence());
-    end = *start + (*e.endDate() - *e.startDate());
-  }
-  applyEventFields(editor, stored->main, e, fields, start, end);
-  if (fields & CalCalendarItem::kRecurrenceRule) {
-    if (e.recurrenceRule() && start) {
-      editor.setRule(stored->main, ruleText(*e.recurrenceRule(), startAsStored(*start, e.isAllDay(), zones_.defaultZone())));
-    } else {
-      // A single event again: its exceptions and overrides mean nothing now.
-      editor.setRule(stored->main, std::nullopt);
-      ComponentEditor::removeAll(stored->main, ICAL_RDATE_PROPERTY);
-      ComponentEditor::removeAll(stored->main, ICAL_EXDATE_PROPERTY);
-      for (icalcomponent* c : componentsOf(stored->calendar.get(), ICAL_VEVENT_COMPONENT)) {
-        if (c != stored->main) removeComponent(stored->calendar.get(), c);
-      }
-    }
-  }
-  editor.touch(stored->main, now);
-  return writeBack(*stored, *target, e, what, error);
-}
-
-bool VdirCalendarStore::removeEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo::StoreError& error) {
-  std::lock_guard guard(lock_);
-  refresh();
-  const String what = u"The event could not be removed";
-  if (e.storeFile().empty()) return refuse(error, what, u"It was never saved.");
-  auto stored = openStored(e.storeFile(), what, error);
-  if (!stored) return false;
-  if (!stored->entry->info.isEditable) {
-    return refuse(error, what, readOnlyReason(stored->entry->info));
-  }
-  const bool occurrenceOfSeries = repeats(stored->record) && e.occurrence();
-  const auto first = firstOccurrence(stored->record);
-  const bool isFirst = first && first->occurrence == e.occurrence();
-  if (occurrenceOfSeries && span != zylo::CalSpan::kAllEvents && !(span == zylo::CalSpan::kFutureEvents && isFirst)) {
-    const Date original = *e.occurrence();
-    ComponentEditor editor(stored->calendar.get(), zones_.defaultZone());
-    if (span == zylo::CalSpan::kThisEvent) {
-      for (icalcomponent* c : componentsOf(stored->calendar.get(), ICAL_VEVENT_COMPONENT)) {
-        if (recurrenceIdOf(c, stored->calendar.get(), zones_) == original) removeComponent(stored->calendar.get(), c);
-      }
-      icalproperty* start = icalcomponent_get_first_property(stored->main, ICAL_DTSTART_PROPERTY);
-      editor.addTimeLike(stored->main, ICAL_EXDATE_PROPERTY, original, start, stored->record.main.start->zone);
-    } else {
-      endSeriesBefore(stored->calendar.get(), stored->main, stored->record, original, zones_);
-    }
-    editor.touch(stored->main, clock_->now());
-    return writeItem(*stored->entry, stored->fileName, stored->calendar.get(), what, error);
-  }
-  return removeItemFile(*stored->entry, stored->fileName, what, error);
-}
-
 // --- Tasks ---------------------------------------------------------------------
 
 bool VdirCalendarStore::saveTask(zylo::CalTask& t, zylo::StoreError& error) {
@@ -575,6 +278,18 @@ bool VdirCalendarStore::saveCalendar(zylo::CalCalendar& calendar, zylo::StoreErr
   return true;
 }
 
+std::optional<std::string> VdirCalendarStore::foreignFileIn(const CalendarEntry& entry) const {
+  std::error_code error;
+  for (const auto& f : fs::directory_iterator(folderOf(entry), error)) {
+    const std::string name = f.path().filename().string();
+    const bool metadata = name == "displayname" || name == "color" || name == "description";
+    auto known = entry.files.find(name);
+    const bool item = known != entry.files.end() && known->second.item;
+    if (!metadata && !item && !name.starts_with(kTemporaryPrefix)) return name;
+  }
+  return std::nullopt;
+}
+
 bool VdirCalendarStore::removeCalendar(zylo::CalCalendar& calendar, zylo::StoreError& error) {
   std::lock_guard guard(lock_);
   refresh();
@@ -584,22 +299,28 @@ bool VdirCalendarStore::removeCalendar(zylo::CalCalendar& calendar, zylo::StoreE
   CalendarEntry& entry = it->second;
   if (!entry.info.isEditable) return refuse(error, what, readOnlyReason(entry.info));
   const fs::path folder = folderOf(entry);
-  // Only what the store reads as items, and its own metadata, are removed:
-  // files it cannot read stay where they are.
+  // All or nothing: a folder that also holds files of other programs keeps
+  // its items and its name, so the calendar is not left half gone.
+  if (auto foreign = foreignFileIn(entry)) {
+    return refuse(error, what, u"Its folder holds a file that is not a calendar item (" +
+                                   foundation::fromUtf8(*foreign) + u"); nothing was removed.");
+  }
   for (auto file = entry.files.begin(); file != entry.files.end();) {
-    if (file->second.item && files_->removeFile(folder / file->first) == 0) {
-      file = entry.files.erase(file);
-    } else {
-      ++file;
+    if (int failed = files_->removeFile(folder / file->first); failed && failed != ENOENT) {
+      rescanCalendar(entry);
+      ++generation_;
+      return refuse(error, what, u"The file " + foundation::fromUtf8(file->first) + u" could not be removed: " +
+                                     systemWords(failed) + u".");
     }
+    file = entry.files.erase(file);
   }
   for (const char* metadata : {"displayname", "color", "description"}) files_->removeFile(folder / metadata);
+  std::error_code ignored;
+  for (const auto& f : fs::directory_iterator(folder, ignored)) files_->removeFile(f.path());
   ++generation_;
   if (int failed = files_->removeFolder(folder)) {
     rescanCalendar(entry);
-    return refuse(error, what, failed == ENOTEMPTY || failed == EEXIST
-                                   ? String(u"Its folder holds files that are not calendar items; they were left in place.")
-                                   : u"Its folder could not be removed: " + systemWords(failed) + u".");
+    return refuse(error, what, u"Its folder could not be removed: " + systemWords(failed) + u".");
   }
   watch_->forgetCalendar(it->first);
   calendars_.erase(it);

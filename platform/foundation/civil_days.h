@@ -57,6 +57,12 @@ constexpr LocalDateTime localFields(int64_t localSeconds) {
           static_cast<int>(secondOfDay / 60 % 60), static_cast<int>(secondOfDay % 60)};
 }
 
+// Seconds since 1970-01-01 00:00 local of wall-clock fields: the inverse of
+// localFields.
+constexpr int64_t wallSeconds(const LocalDateTime& l) {
+  return daysFromCivil(l.year, l.month, l.day) * 86400 + l.hour * 3600 + l.minute * 60 + l.second;
+}
+
 }  // namespace foundation
 
 #endif  // ZYLO_PLATFORM_FOUNDATION_CIVIL_DAYS_H_

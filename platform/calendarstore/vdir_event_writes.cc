@@ -1,0 +1,352 @@
+// Saving and removing events. A single event is rewritten in place; an
+// edit of one occurrence of a series reaches as far as its span says:
+// "this" writes an override, "all" moves and changes the whole series,
+// "future" splits it into the part before the occurrence and a new series
+// from it on. Times keep the form and zone the file wrote them in.
+#include "platform/calendarstore/component_editor.h"
+#include "platform/calendarstore/item_identity.h"
+#include "platform/calendarstore/item_reader.h"
+#include "platform/calendarstore/rule_conversion.h"
+#include "platform/calendarstore/series_file.h"
+#include "platform/calendarstore/vdir_calendar_store.h"
+#include "platform/calendarstore/write_support.h"
+#include "platform/foundation/civil_days.h"
+
+namespace calendarstore {
+
+using foundation::Date;
+using foundation::OptionalString;
+using foundation::String;
+using zylo::CalCalendarItem;
+
+namespace {
+
+constexpr unsigned kSpanFields = CalCalendarItem::kStartDate | CalCalendarItem::kEndDate;
+constexpr unsigned kTextFields = CalCalendarItem::kTitle | CalCalendarItem::kNotes |
+                                 CalCalendarItem::kLocation | CalCalendarItem::kUrl;
+const String kNotSaved = u"The event could not be saved";
+
+// The text fields of an event, in the order of kTextFields' bits.
+struct TextField {
+  CalCalendarItem::Field field;
+  icalproperty_kind kind;
+};
+constexpr TextField kTexts[] = {{CalCalendarItem::kTitle, ICAL_SUMMARY_PROPERTY},
+                                {CalCalendarItem::kNotes, ICAL_DESCRIPTION_PROPERTY},
+                                {CalCalendarItem::kLocation, ICAL_LOCATION_PROPERTY}};
+
+OptionalString textOf(const zylo::CalEvent& e, CalCalendarItem::Field field) {
+  switch (field) {
+    case CalCalendarItem::kTitle: return e.title();
+    case CalCalendarItem::kNotes: return e.notes();
+    default: return e.location();
+  }
+}
+
+OptionalString textOf(const ComponentRecord& c, CalCalendarItem::Field field) {
+  switch (field) {
+    case CalCalendarItem::kTitle: return c.title;
+    case CalCalendarItem::kNotes: return c.notes;
+    case CalCalendarItem::kLocation: return c.location;
+    default: return c.url;
+  }
+}
+
+void applyTextFields(ComponentEditor& editor, icalcomponent* c, const zylo::CalEvent& e, unsigned fields) {
+  for (const TextField& t : kTexts) {
+    if (fields & t.field) editor.setText(c, t.kind, textOf(e, t.field));
+  }
+  if (fields & CalCalendarItem::kUrl) editor.setUrl(c, e.url());
+}
+
+// An all-day event's end is the day after its last day, and at least one
+// day after its first: counted in calendar days, so that the day the clocks
+// change is a day too.
+Date dayAfterLastDay(Date start, std::optional<Date> end, const foundation::TimeZone& zone) {
+  auto dayOf = [&](Date at) {
+    const auto l = foundation::splitGregorian(at, zone);
+    return foundation::daysFromCivil(l.year, l.month, l.day);
+  };
+  const int64_t first = dayOf(start);
+  int64_t after = end ? dayOf(*end) : first + 1;
+  if (end && foundation::wallSeconds(foundation::splitGregorian(*end, zone)) % 86400 != 0) ++after;
+  const auto civil = foundation::civilFromDays(std::max(after, first + 1));
+  return zone.dateFromLocal({static_cast<int>(civil.year), civil.month, civil.day, 0, 0, 0});
+}
+
+// A new event's start and end, in the default zone.
+void writeNewSpan(ComponentEditor& editor, icalcomponent* c, const zylo::CalEvent& e, const ZonePtr& zone) {
+  editor.setTime(c, ICAL_DTSTART_PROPERTY, e.startDate(), e.isAllDay());
+  ComponentEditor::removeAll(c, ICAL_DURATION_PROPERTY);
+  if (e.isAllDay() && e.startDate()) {
+    editor.setTime(c, ICAL_DTEND_PROPERTY, dayAfterLastDay(*e.startDate(), e.endDate(), *zone), true);
+  } else {
+    editor.setTime(c, ICAL_DTEND_PROPERTY, e.endDate(), false);
+  }
+}
+
+// A stored event's start and end at new instants, in the form its start
+// was written in (`like`, with the zone it names).
+void writeSpanLike(ComponentEditor& editor, icalcomponent* c, Date start, std::optional<Date> end,
+                   icalproperty* like, const ZonePtr& zone) {
+  icalproperty* pattern = icalproperty_new_clone(like);
+  const bool allDay = icalproperty_get_dtstart(pattern).is_date;
+  editor.setTimeLike(c, ICAL_DTSTART_PROPERTY, start, pattern, zone);
+  ComponentEditor::removeAll(c, ICAL_DURATION_PROPERTY);
+  ComponentEditor::removeAll(c, ICAL_DTEND_PROPERTY);
+  if (allDay) {
+    editor.addTimeLike(c, ICAL_DTEND_PROPERTY, dayAfterLastDay(start, end, *zone), pattern, zone);
+  } else if (end) {
+    editor.addTimeLike(c, ICAL_DTEND_PROPERTY, *end, pattern, zone);
+  }
+  icalproperty_free(pattern);
+}
+
+icalproperty* startProperty(icalcomponent* c) {
+  return icalcomponent_get_first_property(c, ICAL_DTSTART_PROPERTY);
+}
+
+// Where the occurrence that started at `original` starts once its series
+// moved by `shift`.
+Date movedOriginal(Date original, const WallShift& shift, const foundation::TimeZone& zone) {
+  return zone.dateFromLocal(shiftedWall(foundation::splitGregorian(original, zone), shift.start));
+}
+
+// Applies an edit of the occurrence `original` (as it was read: `shown`) to
+// every occurrence of `series`: its times move by what the script changed,
+// a new rule replaces the old one, and a changed text reaches every
+// occurrence that did not have a text of its own. Answers where the edited
+// occurrence now starts.
+Date editSeries(SeriesFile& series, const zylo::CalEvent& e, const Occurrence& shown, ZoneTable& zones) {
+  const unsigned fields = e.changedFields();
+  const ZonePtr zone = series.start().zone;
+  ComponentEditor editor(series.calendar(), zone);
+  const ComponentRecord mainBefore = readComponent(series.main(), series.calendar(), zones);
+  const Date original = *shown.occurrence;
+  if ((fields & CalCalendarItem::kRecurrenceRule) && !e.recurrenceRule()) {
+    // A single event again: the occurrence the script holds, as it holds it.
+    series.dropRepetition();
+    writeSpanLike(editor, series.main(), *e.startDate(), e.endDate(), startProperty(series.main()), zone);
+    applyTextFields(editor, series.main(), e, kTextFields);
+    return *e.startDate();
+  }
+  WallShift shift;
+  if (fields & kSpanFields) shift = wallShiftBetween(shown.start, shown.end, e.startDate(), e.endDate(), *zone);
+  const bool newRule = fields & CalCalendarItem::kRecurrenceRule;
+  series.move(shift, !newRule);
+  if (newRule) {
+    editor.setRule(series.main(), ruleText(*e.recurrenceRule(), series.start()));
+    series.dropOrphans();
+  }
+  const Date now = movedOriginal(original, shift, *zone);
+  icalcomponent* edited = series.overrideOf(now);
+  if (edited && (fields & kSpanFields)) {
+    writeSpanLike(editor, edited, *e.startDate(), e.endDate(), startProperty(series.main()), zone);
+  }
+  applyTextFields(editor, series.main(), e, fields);
+  for (icalcomponent* o : series.overrides()) {
+    const ComponentRecord own = readComponent(o, series.calendar(), zones);
+    unsigned shared = 0;
+    for (auto field : {CalCalendarItem::kTitle, CalCalendarItem::kNotes, CalCalendarItem::kLocation,
+                       CalCalendarItem::kUrl}) {
+      if (o == edited || textOf(own, field) == textOf(mainBefore, field)) shared |= field;
+    }
+    applyTextFields(editor, o, e, fields & shared);
+  }
+  return now;
+}
+
+// Whether the event changes between all-day and timed.
+bool changesDayForm(const zylo::CalEvent& e, const StoredTime& start) {
+  return (e.changedFields() & CalCalendarItem::kIsAllDay) && e.isAllDay() != start.isDate;
+}
+
+}  // namespace
+
+bool VdirCalendarStore::saveNewEvent(zylo::CalEvent& e, CalendarEntry& entry, zylo::StoreError& error) {
+  if (!e.startDate()) return refuse(error, kNotSaved, u"It has no start.");
+  const Date now = clock_->now();
+  ComponentPtr calendar = newCalendarComponent();
+  icalcomponent* event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
+  icalcomponent_add_component(calendar.get(), event);
+  const std::string uid = e.uid().empty() ? freshUuid() : foundation::toUtf8(e.uid());
+  icalcomponent_add_property(event, icalproperty_new_uid(uid.c_str()));
+  ComponentEditor editor(calendar.get(), zones_.defaultZone());
+  editor.setUtcTime(event, ICAL_CREATED_PROPERTY, now);
+  editor.setUtcTime(event, ICAL_DTSTAMP_PROPERTY, now);
+  applyTextFields(editor, event, e, kTextFields);
+  writeNewSpan(editor, event, e, zones_.defaultZone());
+  if (e.recurrenceRule()) {
+    const StoredTime start = *readComponent(event, calendar.get(), zones_).start;
+    editor.setRule(event, ruleText(*e.recurrenceRule(), start));
+  }
+  const std::string fileName = unusedFileName(entry, uid);
+  if (!writeItem(entry, fileName, calendar.get(), kNotSaved, error)) return false;
+  e.setUid(foundation::fromUtf8(uid));
+  e.setStoreFile(entry.info.folderName + "/" + fileName);
+  e.clearChanges();
+  return true;
+}
+
+bool VdirCalendarStore::saveSingleEvent(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& e,
+                                        zylo::StoreError& error) {
+  const unsigned fields = e.changedFields();
+  const ZonePtr zone = stored.record.main.start->zone;
+  ComponentEditor editor(stored.calendar.get(), zone);
+  if (changesDayForm(e, *stored.record.main.start)) {
+    // A new form: written as a new event's would be.
+    ComponentEditor fresh(stored.calendar.get(), zones_.defaultZone());
+    writeNewSpan(fresh, stored.main, e, zones_.defaultZone());
+  } else if (fields & (kSpanFields | CalCalendarItem::kIsAllDay)) {
+    writeSpanLike(editor, stored.main, *e.startDate(), e.endDate(), startProperty(stored.main), zone);
+  }
+  applyTextFields(editor, stored.main, e, fields);
+  if ((fields & CalCalendarItem::kRecurrenceRule) && e.recurrenceRule()) {
+    const StoredTime start = *readComponent(stored.main, stored.calendar.get(), zones_).start;
+    editor.setRule(stored.main, ruleText(*e.recurrenceRule(), start));
+  }
+  editor.touch(stored.main, clock_->now());
+  if (!writeBack(stored, target, e, kNotSaved, error)) return false;
+  reloadEvent(e, std::nullopt);
+  return true;
+}
+
+bool VdirCalendarStore::saveOccurrence(StoredFile& stored, const CalendarEntry& target, zylo::CalEvent& e,
+                                       zylo::StoreError& error) {
+  const unsigned fields = e.changedFields();
+  // An override has no rule or calendar of its own: saved here the change
+  // would be lost while the save reported success.
+  if (fields & CalCalendarItem::kRecurrenceRule) {
+    return refuse(error, kNotSaved, u"A change of repetition belongs to the whole series.");
+  }
+  if (&target != stored.entry) {
+    return refuse(error, kNotSaved,
+                  u"A change of calendar belongs to the whole series or to its future occurrences.");
+  }
+  if (changesDayForm(e, *stored.record.main.start)) {
+    return refuse(error, kNotSaved, u"One occurrence cannot change between all-day and timed on its own.");
+  }
+  const Date original = *e.occurrence();
+  SeriesFile series(stored.calendar.get(), zones_);
+  const ZonePtr zone = series.start().zone;
+  ComponentEditor editor(stored.calendar.get(), zone);
+  icalcomponent* override = series.overrideOf(original);
+  if (override == nullptr) override = series.addOverride(original);
+  if (fields & kSpanFields) {
+    writeSpanLike(editor, override, *e.startDate(), e.endDate(), startProperty(stored.main), zone);
+  }
+  applyTextFields(editor, override, e, fields);
+  editor.touch(override, clock_->now());
+  if (!writeItem(*stored.entry, stored.fileName, stored.calendar.get(), kNotSaved, error)) return false;
+  reloadEvent(e, original);
+  return true;
+}
+
+bool VdirCalendarStore::saveSeries(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& e,
+                                   zylo::StoreError& error) {
+  if (changesDayForm(e, *stored.record.main.start)) {
+    return refuse(error, kNotSaved,
+                  u"A repeating event cannot change between all-day and timed; remove its repetition first.");
+  }
+  const auto shown = occurrenceAt(stored.record, *e.occurrence());
+  if (!shown) return refuse(error, kNotSaved, u"The occurrence no longer exists in the store.");
+  SeriesFile series(stored.calendar.get(), zones_);
+  const Date now = editSeries(series, e, *shown, zones_);
+  ComponentEditor(stored.calendar.get(), series.start().zone).touch(stored.main, clock_->now());
+  if (!writeBack(stored, target, e, kNotSaved, error)) return false;
+  reloadEvent(e, now);
+  return true;
+}
+
+bool VdirCalendarStore::splitSeries(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& e,
+                                    zylo::StoreError& error) {
+  if (changesDayForm(e, *stored.record.main.start)) {
+    return refuse(error, kNotSaved,
+                  u"A repeating event cannot change between all-day and timed; remove its repetition first.");
+  }
+  const Date original = *e.occurrence();
+  const auto shown = occurrenceAt(stored.record, original);
+  if (!shown) return refuse(error, kNotSaved, u"The occurrence no longer exists in the store.");
+  const Date now = clock_->now();
+  // The new series: the file from this occurrence on, under a new UID.
+  ComponentPtr later(icalcomponent_new_clone(stored.calendar.get()));
+  const std::string uid = freshUuid();
+  for (icalcomponent* c : componentsOf(later.get(), ICAL_VEVENT_COMPONENT)) icalcomponent_set_uid(c, uid.c_str());
+  SeriesFile laterSeries(later.get(), zones_);
+  laterSeries.startAt(original);
+  const Date moved = editSeries(laterSeries, e, *shown, zones_);
+  ComponentEditor(later.get(), laterSeries.start().zone).touch(laterSeries.main(), now);
+  // The old series ends before it.
+  SeriesFile earlier(stored.calendar.get(), zones_);
+  earlier.endBefore(original);
+  ComponentEditor(stored.calendar.get(), earlier.start().zone).touch(stored.main, now);
+
+  const std::string laterFile = unusedFileName(target, uid);
+  if (!writeItem(target, laterFile, later.get(), kNotSaved, error)) return false;
+  if (!writeItem(*stored.entry, stored.fileName, stored.calendar.get(), kNotSaved, error)) {
+    // Without the shortened old series the new one would double it.
+    zylo::StoreError ignored;
+    removeItemFile(target, laterFile, kNotSaved, ignored);
+    return false;
+  }
+  e.setUid(foundation::fromUtf8(uid));
+  e.setStoreFile(target.info.folderName + "/" + laterFile);
+  e.clearChanges();
+  reloadEvent(e, moved);
+  return true;
+}
+
+bool VdirCalendarStore::saveEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo::StoreError& error) {
+  std::lock_guard guard(lock_);
+  refresh();
+  if (e.startDate() && e.endDate() && *e.endDate() < *e.startDate()) {
+    return refuse(error, kNotSaved, u"Its end lies before its start.");
+  }
+  CalendarEntry* target = writableCalendar(e.calendar().get(), kNotSaved, error);
+  if (!target) return false;
+  if (e.storeFile().empty()) return saveNewEvent(e, *target, error);
+  auto stored = openStored(e.storeFile(), kNotSaved, error);
+  if (!stored) return false;
+  if (!stored->entry->info.isEditable) return refuse(error, kNotSaved, readOnlyReason(stored->entry->info));
+  if (!repeats(stored->record) || !e.occurrence()) return saveSingleEvent(*stored, *target, e, error);
+  if (span == zylo::CalSpan::kThisEvent) return saveOccurrence(*stored, *target, e, error);
+  const auto first = firstOccurrence(stored->record);
+  if (span == zylo::CalSpan::kFutureEvents && first && first->occurrence != e.occurrence()) {
+    return splitSeries(*stored, *target, e, error);
+  }
+  return saveSeries(*stored, *target, e, error);
+}
+
+bool VdirCalendarStore::removeEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo::StoreError& error) {
+  std::lock_guard guard(lock_);
+  refresh();
+  const String what = u"The event could not be removed";
+  if (e.storeFile().empty()) return refuse(error, what, u"It was never saved.");
+  auto stored = openStored(e.storeFile(), what, error);
+  if (!stored) return false;
+  if (!stored->entry->info.isEditable) return refuse(error, what, readOnlyReason(stored->entry->info));
+  const bool occurrenceOfSeries = repeats(stored->record) && e.occurrence();
+  const auto first = firstOccurrence(stored->record);
+  const bool isFirst = first && first->occurrence == e.occurrence();
+  if (!occurrenceOfSeries || span == zylo::CalSpan::kAllEvents ||
+      (span == zylo::CalSpan::kFutureEvents && isFirst)) {
+    return removeItemFile(*stored->entry, stored->fileName, what, error);
+  }
+  const Date original = *e.occurrence();
+  SeriesFile series(stored->calendar.get(), zones_);
+  ComponentEditor editor(stored->calendar.get(), series.start().zone);
+  if (span == zylo::CalSpan::kThisEvent) {
+    if (icalcomponent* override = series.overrideOf(original)) {
+      icalcomponent_remove_component(stored->calendar.get(), override);
+      icalcomponent_free(override);
+    }
+    editor.addTimeLike(stored->main, ICAL_EXDATE_PROPERTY, original, startProperty(stored->main),
+                       series.start().zone);
+  } else {
+    series.endBefore(original);
+  }
+  editor.touch(stored->main, clock_->now());
+  return writeItem(*stored->entry, stored->fileName, stored->calendar.get(), what, error);
+}
+
+}  // namespace calendarstore

@@ -1,0 +1,35 @@
+#include "platform/calendarstore/write_support.h"
+
+#include <cstring>
+
+namespace calendarstore {
+
+bool refuse(zylo::StoreError& error, const foundation::String& what, foundation::String reason) {
+  error.localizedDescription = what;
+  error.localizedFailureReason = std::move(reason);
+  return false;
+}
+
+foundation::String readOnlyReason(const CalendarInfo& calendar) {
+  return u"The calendar \"" + calendar.title + u"\" is read-only.";
+}
+
+foundation::String systemWords(int errnoValue) { return foundation::fromUtf8(std::strerror(errnoValue)); }
+
+ComponentPtr newCalendarComponent() {
+  ComponentPtr calendar(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
+  icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
+  icalcomponent_add_property(calendar.get(), icalproperty_new_prodid("-//Zylo//Zylo 1.0.4.0//EN"));
+  return calendar;
+}
+
+std::vector<icalcomponent*> componentsOf(icalcomponent* calendar, icalcomponent_kind kind) {
+  std::vector<icalcomponent*> list;
+  for (icalcomponent* c = icalcomponent_get_first_component(calendar, kind); c;
+       c = icalcomponent_get_next_component(calendar, kind)) {
+    list.push_back(c);
+  }
+  return list;
+}
+
+}  // namespace calendarstore

@@ -1,0 +1,30 @@
+// What the store's writes of events, tasks and calendars share: refusals in
+// plain words, new calendar components, and walking a file's components.
+//
+// Not thread-safe: libical is called under the store's lock.
+#ifndef ZYLO_PLATFORM_CALENDARSTORE_WRITE_SUPPORT_H_
+#define ZYLO_PLATFORM_CALENDARSTORE_WRITE_SUPPORT_H_
+
+#include <libical/ical.h>
+
+#include <vector>
+
+#include "calendar/calendar_store.h"
+#include "platform/calendarstore/calendar_folder.h"
+#include "platform/calendarstore/ical_ptr.h"
+
+namespace calendarstore {
+
+// Fills `error` and answers false.
+bool refuse(zylo::StoreError& error, const foundation::String& what, foundation::String reason);
+foundation::String readOnlyReason(const CalendarInfo& calendar);
+// The system's words for an errno value.
+foundation::String systemWords(int errnoValue);
+
+// An empty VCALENDAR with this program's VERSION and PRODID.
+ComponentPtr newCalendarComponent();
+std::vector<icalcomponent*> componentsOf(icalcomponent* calendar, icalcomponent_kind kind);
+
+}  // namespace calendarstore
+
+#endif  // ZYLO_PLATFORM_CALENDARSTORE_WRITE_SUPPORT_H_
