@@ -117,7 +117,10 @@ void SeriesFile::moveSpan(icalcomponent* c, const WallShift& shift) {
 bool SeriesFile::hasOwnTime(icalcomponent* override, const ItemRecord& before) const {
   const ComponentRecord own = readComponent(override, calendar_, zones_);
   if (!own.start || !own.recurrenceId) return false;
-  return own.start->instant != *own.recurrenceId || own.durationSeconds != before.main.durationSeconds;
+  // A day is a day, however long the clocks make it.
+  const bool ownLength = own.start->isDate ? own.durationDays != before.main.durationDays
+                                           : own.durationSeconds != before.main.durationSeconds;
+  return own.start->instant != *own.recurrenceId || ownLength;
 }
 
 void SeriesFile::move(const WallShift& shift, bool ruleDays) {
@@ -166,6 +169,7 @@ void SeriesFile::dropDates(icalproperty_kind kind, Pick drop) {
 }
 
 void SeriesFile::endBefore(Date original) {
+  if (original <= start_.instant) return keepExtraDatesBefore(original);
   if (icalproperty* p = icalcomponent_get_first_property(main_, ICAL_RRULE_PROPERTY)) {
     icalrecurrencetype rule = icalproperty_get_rrule(p);
     const bool endsEarlier = !icaltime_is_null_time(rule.until) &&
@@ -185,6 +189,46 @@ void SeriesFile::endBefore(Date original) {
   auto fromOriginalOn = [&](Date at) { return at >= original; };
   dropDates(ICAL_RDATE_PROPERTY, fromOriginalOn);
   dropDates(ICAL_EXDATE_PROPERTY, fromOriginalOn);
+}
+
+void SeriesFile::keepExtraDatesBefore(Date original) {
+  std::optional<Date> earliest;
+  icalproperty* earliestDate = nullptr;
+  for (icalproperty* p : propertiesOf(main_, ICAL_RDATE_PROPERTY)) {
+    icaltimetype t = icalproperty_get_rdate(p).time;
+    if (icaltime_is_null_time(t)) t = icalproperty_get_rdate(p).period.start;
+    auto at = instantOf(p, t);
+    if (at && *at < original && (!earliest || *at < *earliest)) earliest = at, earliestDate = p;
+  }
+  if (!earliest) return;
+  // The rule and its own start lie from `original` on: the earliest extra
+  // date becomes the start of what is left.
+  ComponentEditor::removeAll(main_, ICAL_RRULE_PROPERTY);
+  ComponentEditor::removeAll(main_, ICAL_EXRULE_PROPERTY);
+  removeProperty(main_, earliestDate);
+  const seconds toEarliest{foundation::wallSeconds(foundation::splitGregorian(*earliest, *start_.zone)) -
+                           foundation::wallSeconds(start_.local)};
+  moveSpan(main_, {toEarliest, toEarliest});
+  start_ = *readComponent(main_, calendar_, zones_).start;
+  for (icalcomponent* o : overrides()) {
+    if (auto id = recurrenceIdOf(o); id && *id >= original) {
+      icalcomponent_remove_component(calendar_, o);
+      icalcomponent_free(o);
+    }
+  }
+  auto fromOriginalOn = [&](Date at) { return at >= original; };
+  dropDates(ICAL_RDATE_PROPERTY, fromOriginalOn);
+  dropDates(ICAL_EXDATE_PROPERTY, fromOriginalOn);
+  if (icalcomponent_get_first_property(main_, ICAL_RDATE_PROPERTY)) return;
+  // One occurrence left: if it was changed, the change is the event.
+  if (icalcomponent* changed = overrideOf(start_.instant)) {
+    ComponentEditor::removeAll(changed, ICAL_RECURRENCEID_PROPERTY);
+    icalcomponent_remove_component(calendar_, main_);
+    icalcomponent_free(main_);
+    main_ = changed;
+    start_ = *readComponent(main_, calendar_, zones_).start;
+  }
+  dropRepetition();
 }
 
 void SeriesFile::startAt(Date original) {

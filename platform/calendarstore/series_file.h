@@ -44,6 +44,7 @@ class SeriesFile {
   // also the days its rule names. An override keeps a time of its own.
   void move(const WallShift& shift, bool ruleDays);
   // Ends the series just before `original`: what lies from it on goes.
+  // REQUIRES: an occurrence lies before `original`.
   void endBefore(foundation::Date original);
   // Starts the series at `original`: what lies before it goes, and a count
   // keeps only the instances still to come.
@@ -61,6 +62,9 @@ class SeriesFile {
   bool hasOwnTime(icalcomponent* override, const ItemRecord& before) const;
   void moveSpan(icalcomponent* c, const WallShift& shift);
   icaltimetype moved(icaltimetype t, std::chrono::seconds shift) const;
+  // endBefore for an `original` at or before the start: only extra dates
+  // are left.
+  void keepExtraDatesBefore(foundation::Date original);
   // Removes the main component's dates (RDATE or EXDATE) that `drop` picks.
   template <class Pick>
   void dropDates(icalproperty_kind kind, Pick drop);
