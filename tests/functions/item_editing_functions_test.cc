@@ -264,5 +264,29 @@ TEST_F(ItemEditingTest, RemovalWithoutSpanEmptiesTheContextAndRemovesNothing) {
   EXPECT_FALSE(fs::exists(root_ / "home"));
 }
 
+TEST_F(ItemEditingTest, AnUnreadableOccurrenceRemovesNothing) {
+  const std::string before = file("work/standup.ics");
+  expectError(remove(u"event", u"standup", text(u"next monday"), u"this"), -4);
+  EXPECT_EQ(file("work/standup.ics"), before);
+  // Absent, it names the series' first occurrence.
+  expectDone(remove(u"event", u"standup", text(u""), u"this"));
+  expectError(openStandup(1), 9001);
+  expectDone(openStandup(8));
+}
+
+TEST_F(ItemEditingTest, AfterAFutureSaveTheCurrentEventIsTheNewSeries) {
+  expectDone(openStandup(15));
+  auto count = [&] {
+    return textOf(call(u"Zylo_GetProperty", {text(u"recurrencerule"), text(u"recurrenceend"),
+                                            text(u"occurrencecount")}));
+  };
+  EXPECT_EQ(count(), u"10");
+  expectDone(set(u"event", u"title", text(u"Stand-up, new room")));
+  expectDone(save(u"event", u"future"));
+  EXPECT_EQ(count(), u"8");
+  EXPECT_NE(textOf(get(u"event", u"uid")), u"standup");
+  EXPECT_EQ(title(), u"Stand-up, new room");
+}
+
 }  // namespace
 }  // namespace zylo::testing

@@ -231,12 +231,21 @@ class Model:
             return [o for o in members if o.original >= k.original], True
         return members, False
 
+    def settle(self, sid):
+        """A series left with one extra date and no rule instance is a single
+        event."""
+        members = self.members(sid)
+        if len(members) == 1 and members[0].extra_date:
+            self.series[sid].single = True
+
     def split_off(self, targets, uid):
-        old = self.series[targets[0].series]
+        old_sid = targets[0].series
+        old = self.series[old_sid]
         sid = max(self.series) + 1
         self.series[sid] = dataclasses.replace(old, uid=uid)
         for o in targets:
             o.series = sid
+        self.settle(old_sid)
         return sid
 
     def move(self, k, span, start, end, new_uid):
@@ -273,6 +282,8 @@ class Model:
     def remove(self, k, span):
         targets, _ = self.reach(k, span)
         self.occurrences = [o for o in self.occurrences if all(o is not t for t in targets)]
+        if span == "future":
+            self.settle(k.series)
 
     def make_single(self, k, span, new_uid):
         targets, splits = self.reach(k, span)
@@ -385,7 +396,8 @@ class Sequence:
             end = shifted(k.end, BERLIN, delta + longer)
             moved = [t + delta for o in self.model.members(k.series) for t in (o.start, o.end)]
             night = any(1 <= wall(t, z).hour < 4 for t in moved + [end + longer] for z in (BERLIN, s.zone))
-            if s.all_day or not night:
+            too_short = min(end - start, s.length + longer) < datetime.timedelta(minutes=15)
+            if (s.all_day or not night) and not too_short:
                 return start, end, delta, longer
 
     def edit(self):
