@@ -31,11 +31,11 @@ class TimeZone {
   virtual ~TimeZone() = default;
   // Seconds east of GMT in force at `at`.
   virtual int secondsFromGMT(Date at) const = 0;
-  // The instant that `local` names in this zone. Every zone reads the
-  // fields with the offset in force before a change of offset next to them:
-  // a time inside a gap takes the offset before the gap (02:30 in a gap
-  // from 02:00 to 03:00 is 03:30 after it), a repeated time is its first
-  // occurrence. The same fields always give the same instant.
+  // The instant that `local` names in this zone. Fields that a change of
+  // offset skips or repeats are read with the offset in force before the
+  // change, in every zone: a time inside a gap takes the offset before the
+  // gap (02:30 in a gap from 02:00 to 03:00 is 03:30 after it), a repeated
+  // time is its first occurrence. The same fields always give the same instant.
   virtual Date dateFromLocal(const LocalDateTime& local) const = 0;
   // The IANA name ("Europe/Berlin"), or none for a zone without one.
   virtual std::optional<std::string> name() const = 0;
