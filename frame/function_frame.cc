@@ -25,8 +25,7 @@ int32_t FunctionFrame::integer(uint32_t i) const { return i < count_ ? readInteg
 
 std::optional<foundation::Date> FunctionFrame::timestamp(uint32_t i) const {
   if (i >= count_) return std::nullopt;
-  const PlatformServices& platform = platformServices();
-  return readTimestamp(params_, i, *platform.timeZone, *platform.clock);
+  return readTimestamp(params_, i, *platformServices().timeZone);
 }
 
 void FunctionFrame::clearErrors() { ClearError(); }

@@ -2,8 +2,6 @@
 
 #include <exception>
 
-#include "platform/foundation/date_text.h"
-
 namespace zylo {
 
 foundation::OptionalString readText(fmx::DataVectRef params, uint32_t i) {
@@ -18,17 +16,14 @@ foundation::OptionalString readText(fmx::DataVectRef params, uint32_t i) {
 int32_t readInteger(fmx::DataVectRef params, uint32_t i) { return params.atAsNumber(i).asLong(); }
 
 std::optional<foundation::Date> readTimestamp(fmx::DataVectRef params, uint32_t i,
-                                              const foundation::TimeZone& zone,
-                                              const foundation::Clock& clock) {
+                                              const foundation::TimeZone& zone) {
   if (params.atAsText(i).size() == 0) return std::nullopt;
   try {
     fmx::DateTimeRef ts = params.atAsTimeStamp(i);
-    foundation::LocalDateTime fields{ts.year(), ts.month(), ts.day(),
-                                     ts.hour(), ts.minute(), ts.sec()};
-    auto first = foundation::dateWithString(
-        foundation::dateText(fields, zone.secondsFromGMT(clock.now())));
-    if (!first) return std::nullopt;
-    return foundation::dateWithString(foundation::dateText(fields, zone.secondsFromGMT(*first)));
+    // Straight from the fields to the instant: going through date text would
+    // round an offset to whole minutes, and guessing the offset from today's
+    // first would make a time in a gap or a repeated hour depend on the season.
+    return zone.dateFromLocal({ts.year(), ts.month(), ts.day(), ts.hour(), ts.minute(), ts.sec()});
   } catch (const std::exception&) {
     return std::nullopt;
   }

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "platform/fmx/fmx.h"
-#include "platform/foundation/clock.h"
 #include "platform/foundation/date.h"
 #include "platform/foundation/string.h"
 #include "platform/foundation/time_zone.h"
@@ -18,12 +17,11 @@ namespace zylo {
 foundation::OptionalString readText(fmx::DataVectRef params, uint32_t i);
 // Parameter i as a signed 32-bit whole number.
 int32_t readInteger(fmx::DataVectRef params, uint32_t i);
-// Parameter i as a timestamp read as wall-clock time in `zone`: built as
-// date text with the zone's offset now, then again with the offset in force
-// at that first date. Absent when the text is empty or anything fails.
+// Parameter i as a timestamp read as wall-clock time in `zone`, by the
+// zone's rule for gaps and repeated times. Absent when the text is empty or
+// anything fails.
 std::optional<foundation::Date> readTimestamp(fmx::DataVectRef params, uint32_t i,
-                                              const foundation::TimeZone& zone,
-                                              const foundation::Clock& clock);
+                                              const foundation::TimeZone& zone);
 
 void writeText(fmx::DataRef result, const foundation::String& text);
 void writeInteger(fmx::DataRef result, int32_t value);

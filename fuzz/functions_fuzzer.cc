@@ -74,7 +74,7 @@ void setUp() {
          "ATTENDEE;CN=A:mailto:a@example.org\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
   auto store = std::make_shared<calendarstore::VdirCalendarStore>(
       root, foundation::fixedOffsetZone(3600), foundation::fixedClock(kNow));
-  zylo::installPlatformServices({foundation::fixedOffsetZone(3600), foundation::fixedClock(kNow),
+  zylo::installPlatformServices({foundation::fixedOffsetZone(3600),
                                  foundation::environmentOsVersion(), [store] { return store; },
                                  [] {}, [] {}});
   static FMX_ExternCallStruct call{};

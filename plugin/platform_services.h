@@ -1,5 +1,5 @@
 // What the plug-in asks of the machine, behind one seam: the default time
-// zone, the clock, the operating-system version and the calendar store. The bundle
+// zone, the operating-system version and the calendar store. The bundle
 // uses the system's; tests install their own before start-up.
 #ifndef ZYLO_PLUGIN_PLATFORM_SERVICES_H_
 #define ZYLO_PLUGIN_PLATFORM_SERVICES_H_
@@ -8,7 +8,6 @@
 #include <memory>
 
 #include "calendar/calendar_store.h"
-#include "platform/foundation/clock.h"
 #include "platform/foundation/os_version.h"
 #include "platform/foundation/time_zone.h"
 
@@ -16,7 +15,6 @@ namespace zylo {
 
 struct PlatformServices {
   std::shared_ptr<const foundation::TimeZone> timeZone;
-  std::shared_ptr<const foundation::Clock> clock;
   std::shared_ptr<const foundation::OsVersion> osVersion;
   // The calendar store, asked anew for every operation; may throw
   // CalendarStoreException when the store cannot be opened.

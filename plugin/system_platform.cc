@@ -41,8 +41,7 @@ class SystemStore {
 
 PlatformServices systemPlatformServices() {
   auto store = std::make_shared<SystemStore>();
-  return {foundation::systemDefaultZone(), foundation::systemClock(),
-          foundation::environmentOsVersion(), [store] { return store->get(); },
+  return {foundation::systemDefaultZone(), foundation::environmentOsVersion(), [store] { return store->get(); },
           [store] { store->watch(); }, [store] { store->stopWatching(); }};
 }
 

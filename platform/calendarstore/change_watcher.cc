@@ -35,17 +35,16 @@ std::unique_ptr<FolderWatch> watchAll(const std::filesystem::path& root) {
   return doorbell;
 }
 
-foundation::Notification noticeOf(const VdirCalendarStore::ExternalChanges& changes) {
-  foundation::Notification notice{kEventsChangedExternally, {}};
-  const std::pair<const char16_t*, VdirCalendarStore::ExternalChanges::Kind> keys[] = {
-      {kInsertedRecordsKey, VdirCalendarStore::ExternalChanges::kInserted},
-      {kUpdatedRecordsKey, VdirCalendarStore::ExternalChanges::kUpdated},
-      {kDeletedRecordsKey, VdirCalendarStore::ExternalChanges::kDeleted}};
-  for (const auto& [key, kind] : keys) {
-    auto uids = changes.uids(kind);
-    if (!uids.empty()) notice.userInfo.emplace(key, std::move(uids));
+// One notice per changed event, in the order the changes were seen: a
+// listener that reports the first identifier of each notice then reports
+// every change.
+std::vector<foundation::Notification> noticesOf(const VdirCalendarStore::ExternalChanges& changes) {
+  constexpr const char16_t* kKeys[] = {kInsertedRecordsKey, kUpdatedRecordsKey, kDeletedRecordsKey};
+  std::vector<foundation::Notification> notices;
+  for (const auto& [uid, kind] : changes.changes) {
+    notices.push_back({kEventsChangedExternally, {{kKeys[kind], {uid}}}});
   }
-  return notice;
+  return notices;
 }
 
 }  // namespace
@@ -97,7 +96,7 @@ void ChangeWatcher::run() {
     } catch (const std::exception&) {
       continue;  // the root cannot be read just now: nothing to report
     }
-    if (!changes.empty()) center_.postNotification(noticeOf(changes));
+    for (const foundation::Notification& notice : noticesOf(changes)) center_.postNotification(notice);
   }
 }
 

@@ -1,8 +1,9 @@
 // Tells the rest of the process when other programs change events in the
 // store: a thread of its own wakes on any change in the store's folders and
 // posts CalEventsChangedExternallyNotification on a notification centre,
-// with the UIDs under CalInsertedRecordsKey, CalUpdatedRecordsKey and
-// CalDeletedRecordsKey. The store's own writes are not reported.
+// one per changed event in the order seen, with its UID under
+// CalInsertedRecordsKey, CalUpdatedRecordsKey or CalDeletedRecordsKey.
+// The store's own writes are not reported.
 #ifndef ZYLO_PLATFORM_CALENDARSTORE_CHANGE_WATCHER_H_
 #define ZYLO_PLATFORM_CALENDARSTORE_CHANGE_WATCHER_H_
 

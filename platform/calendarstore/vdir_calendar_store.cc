@@ -26,7 +26,8 @@ constexpr uintmax_t kMaxItemBytes = 16 * 1024 * 1024;
 constexpr auto kTemporaryLifetime = std::chrono::minutes{10};
 // Answers kept for repeated event queries.
 constexpr size_t kCachedQueries = 8;
-// How far ahead the next alarm of a repeating event is looked for.
+// How far ahead the next alarm of a repeating event is looked for; a single
+// event's is found at any distance.
 constexpr auto kAlarmHorizon = std::chrono::days{800};
 
 foundation::String rootText(const fs::path& root) { return foundation::fromUtf8(root.string()); }
@@ -49,8 +50,14 @@ bool hasAlarms(const ItemRecord& item) {
 // The next alarm of an event after `now`, across its occurrences.
 std::optional<Date> nextAlarmOf(const ItemRecord& item, Date now) {
   if (!hasAlarms(item)) return std::nullopt;
+  std::vector<Occurrence> occurrences;
+  if (!repeats(item)) {
+    if (auto only = firstOccurrence(item)) occurrences.push_back(*only);
+  } else {
+    occurrences = occurrencesBetween(item, now - std::chrono::days{30}, now + kAlarmHorizon);
+  }
   std::optional<Date> next;
-  for (const Occurrence& o : occurrencesBetween(item, now - std::chrono::days{30}, now + kAlarmHorizon)) {
+  for (const Occurrence& o : occurrences) {
     auto at = nextTrigger(*o.component, o.start, o.end, now);
     if (at && (!next || *at < *next)) next = at;
   }
@@ -226,14 +233,6 @@ void VdirCalendarStore::ExternalChanges::note(const foundation::String& uid, Kin
   } else if (it->second != kInserted) {
     it->second = kind;
   }
-}
-
-std::vector<foundation::String> VdirCalendarStore::ExternalChanges::uids(Kind kind) const {
-  std::vector<foundation::String> list;
-  for (const auto& [uid, k] : changes) {
-    if (k == kind) list.push_back(uid);
-  }
-  return list;
 }
 
 // A temporary file of a write that was cut short (the process died) is

@@ -71,7 +71,6 @@ class VdirCalendarStore final : public zylo::CalendarStore {
     enum Kind { kInserted, kUpdated, kDeleted };
     std::vector<std::pair<foundation::String, Kind>> changes;  // in the order seen
     void note(const foundation::String& uid, Kind kind);
-    std::vector<foundation::String> uids(Kind kind) const;
     bool empty() const { return changes.empty(); }
   };
   ExternalChanges takeExternalChanges();

@@ -23,13 +23,10 @@ class VtimezoneZone final : public foundation::TimeZone {
     icaltimetype utc = icalTimeOf(foundation::localFields(seconds), false);
     return icaltimezone_get_utc_offset_of_utc_time(zone_, &utc, nullptr);
   }
+  // libical knows the block's offset at each instant; which instant wall
+  // fields in a gap or a repeat name is decided as for every other zone.
   foundation::Date dateFromLocal(const foundation::LocalDateTime& local) const override {
-    icaltimetype t = icalTimeOf(local, false);
-    int isDaylight = 0;
-    const int offset = icaltimezone_get_utc_offset(zone_, &t, &isDaylight);
-    const int64_t wall = foundation::daysFromCivil(local.year, local.month, local.day) * 86400 +
-                         local.hour * 3600 + local.minute * 60 + local.second;
-    return foundation::Date{std::chrono::seconds{wall - offset}};
+    return foundation::dateFromLocalByOffsets(local, *this);
   }
   std::optional<std::string> name() const override { return std::nullopt; }
 

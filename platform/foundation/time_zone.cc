@@ -1,9 +1,8 @@
 #include "platform/foundation/time_zone.h"
 
-#include <date/tz.h>
+#include <absl/time/internal/cctz/include/cctz/time_zone.h>
 
 #include <cstdlib>
-#include <mutex>
 
 #include "platform/foundation/civil_days.h"
 #include "platform/foundation/default_zone.h"
@@ -11,48 +10,49 @@
 namespace foundation {
 namespace {
 
-date::local_seconds localSeconds(const LocalDateTime& l) {
-  const auto day = std::chrono::days{daysFromCivil(l.year, l.month, l.day)};
-  return date::local_seconds{day + std::chrono::hours{l.hour} + std::chrono::minutes{l.minute} +
-                             std::chrono::seconds{l.second}};
+namespace cctz = absl::time_internal::cctz;
+
+int64_t wallSeconds(const LocalDateTime& l) {
+  return daysFromCivil(l.year, l.month, l.day) * 86400 + l.hour * 3600 + l.minute * 60 + l.second;
 }
 
 class FixedOffsetZone final : public TimeZone {
  public:
   explicit FixedOffsetZone(int secondsEast) : offset_(secondsEast) {}
-  int secondsFromGMT(Date) const override { return offset_.count(); }
+  int secondsFromGMT(Date) const override { return offset_; }
   Date dateFromLocal(const LocalDateTime& local) const override {
-    return Date{localSeconds(local).time_since_epoch() - offset_};
+    return Date{std::chrono::seconds{wallSeconds(local) - offset_}};
   }
   std::optional<std::string> name() const override { return std::nullopt; }
 
  private:
-  std::chrono::seconds offset_;
+  int offset_;
 };
 
+// A zone of the system's zone files, read with every rule they hold,
+// including the one for the years after their last listed change.
 class NamedZone final : public TimeZone {
  public:
-  explicit NamedZone(const date::time_zone* zone) : zone_(zone) {}
-  int secondsFromGMT(Date at) const override {
-    return static_cast<int>(zone_->get_info(at).offset.count());
-  }
-  // In a gap `first` is the period before it; of a repeated hour `first` is
-  // the earlier occurrence. Either way its offset is the one wanted.
+  explicit NamedZone(cctz::time_zone zone) : zone_(zone) {}
+  int secondsFromGMT(Date at) const override { return zone_.lookup(at).offset; }
+  // `pre` reads the fields with the offset before a change: in a gap that
+  // is the time that far past it, in a repeat the first occurrence.
   Date dateFromLocal(const LocalDateTime& local) const override {
-    const date::local_seconds wallClock = localSeconds(local);
-    return Date{wallClock.time_since_epoch() - zone_->get_info(wallClock).first.offset};
+    return zone_.lookup(cctz::civil_second(local.year, local.month, local.day, local.hour,
+                                           local.minute, local.second))
+        .pre;
   }
-  std::optional<std::string> name() const override { return std::string(zone_->name()); }
+  std::optional<std::string> name() const override { return zone_.name(); }
 
  private:
-  const date::time_zone* zone_;  // owned by the tz database, lives forever
+  cctz::time_zone zone_;  // a handle; the zone itself is cached for the process
 };
 
-// Loads the tz database once: its lazy first load is not safe when two
-// threads race to it.
-void loadDatabaseOnce() {
-  static std::once_flag loaded;
-  std::call_once(loaded, [] { date::get_tzdb(); });
+// Only plain zone names below the zone folder: a TZID read from a file must
+// not name a path elsewhere.
+bool isZoneName(std::string_view name) {
+  return !name.empty() && !name.starts_with('/') && !name.starts_with("file:") &&
+         name.find("..") == std::string_view::npos;
 }
 
 std::shared_ptr<const TimeZone> utc() {
@@ -94,17 +94,27 @@ std::shared_ptr<const TimeZone> zoneOfVariable(std::string_view tz) {
 
 }  // namespace
 
+Date dateFromLocalByOffsets(const LocalDateTime& local, const TimeZone& zone) {
+  // Offsets change at most once in two days, so the offsets a day either
+  // side are the ones before and after any change the fields are near.
+  constexpr int64_t kDay = 86400;
+  const int64_t wall = wallSeconds(local);
+  const auto at = [](int64_t seconds) { return Date{std::chrono::seconds{seconds}}; };
+  const int before = zone.secondsFromGMT(at(wall - kDay));
+  const int after = zone.secondsFromGMT(at(wall + kDay));
+  if (before == after || zone.secondsFromGMT(at(wall - before)) == before) return at(wall - before);
+  if (zone.secondsFromGMT(at(wall - after)) == after) return at(wall - after);
+  return at(wall - before);  // in the gap
+}
+
 std::shared_ptr<const TimeZone> fixedOffsetZone(int secondsEast) {
   return std::make_shared<const FixedOffsetZone>(secondsEast);
 }
 
 std::shared_ptr<const TimeZone> namedZone(std::string_view ianaName) {
-  try {
-    loadDatabaseOnce();
-    return std::make_shared<const NamedZone>(date::locate_zone(ianaName));
-  } catch (const std::exception&) {
-    return nullptr;
-  }
+  cctz::time_zone zone;
+  if (!isZoneName(ianaName) || !cctz::load_time_zone(std::string(ianaName), &zone)) return nullptr;
+  return std::make_shared<const NamedZone>(zone);
 }
 
 std::shared_ptr<const TimeZone> defaultZoneFor(std::optional<std::string_view> tz,

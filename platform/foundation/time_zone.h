@@ -1,5 +1,8 @@
 // Time zones: the offset from GMT at an instant, and wall-clock fields
-// turned back into an instant.
+// turned back into an instant. Named zones come from the system's zone
+// files, read with every rule they hold: the listed changes, offsets with
+// seconds (local mean times), and the rule for the years after the last
+// listed change.
 //
 // Not provided: leap seconds, historical zone names beyond the system's
 // zoneinfo, and locale-specific zone abbreviations.
@@ -28,13 +31,19 @@ class TimeZone {
   virtual ~TimeZone() = default;
   // Seconds east of GMT in force at `at`.
   virtual int secondsFromGMT(Date at) const = 0;
-  // The instant that `local` names in this zone. A time inside a
-  // daylight-saving gap takes the offset in force before the gap; a repeated
-  // time is its first occurrence.
+  // The instant that `local` names in this zone. Fields that a change of
+  // offset skips or repeats are read with the offset in force before the
+  // change, in every zone: a time inside a gap takes the offset before the
+  // gap (02:30 in a gap from 02:00 to 03:00 is 03:30 after it), a repeated
+  // time is its first occurrence. The same fields always give the same instant.
   virtual Date dateFromLocal(const LocalDateTime& local) const = 0;
   // The IANA name ("Europe/Berlin"), or none for a zone without one.
   virtual std::optional<std::string> name() const = 0;
 };
+
+// That rule for a zone that knows only its offset at each instant
+// (`zone.secondsFromGMT`); assumes no two changes of offset within two days.
+Date dateFromLocalByOffsets(const LocalDateTime& local, const TimeZone& zone);
 
 // A zone with one offset all year (tests, and "UTC").
 std::shared_ptr<const TimeZone> fixedOffsetZone(int secondsEast);

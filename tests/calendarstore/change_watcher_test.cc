@@ -79,6 +79,26 @@ TEST_F(ChangeWatcherTest, OtherProgramsChangesAreReportedByKind) {
   EXPECT_EQ(seen, (std::vector<std::u16string>{u"m"}));
 }
 
+TEST_F(ChangeWatcherTest, EventsChangedTogetherGiveOneNoticeEach) {
+  // Faster than the watcher waits for a change to settle, as a sync writes.
+  writeItem("cal", "a.ics", "BEGIN:VEVENT\nUID:a\nDTSTART:20260621T080000Z\nEND:VEVENT\n");
+  writeItem("cal", "b.ics", "BEGIN:VEVENT\nUID:b\nDTSTART:20260621T090000Z\nEND:VEVENT\n");
+  std::filesystem::remove(root_ / "cal" / "old.ics");
+  std::vector<std::pair<std::u16string, std::u16string>> seen;  // key, identifier
+  while (seen.size() < 3) {
+    auto n = next();
+    ASSERT_TRUE(n);
+    ASSERT_EQ(n->userInfo.size(), 1u);
+    const auto& [key, uids] = *n->userInfo.begin();
+    ASSERT_EQ(uids.size(), 1u);
+    seen.emplace_back(key, uids[0]);
+  }
+  std::sort(seen.begin(), seen.end());
+  EXPECT_EQ(seen, (std::vector<std::pair<std::u16string, std::u16string>>{
+                      {kDeletedRecordsKey, u"old"}, {kInsertedRecordsKey, u"a"}, {kInsertedRecordsKey, u"b"}}));
+  EXPECT_FALSE(next(300ms));
+}
+
 TEST_F(ChangeWatcherTest, OwnWritesAndTasksAreNotReported) {
   auto e = std::make_shared<zylo::CalEvent>(*store_->eventWithUID(u"old", std::nullopt));
   e->setTitle(u"Changed here");

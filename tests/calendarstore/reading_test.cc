@@ -103,6 +103,11 @@ TEST_F(ReadingTest, NextAlarmAfterNowAcrossOccurrences) {
   EXPECT_TRUE(past->hasAlarm());
   EXPECT_FALSE(past->nextAlarmDate());
   EXPECT_FALSE(only("BEGIN:VEVENT\nUID:u\nDTSTART:20260601T100000Z\nEND:VEVENT\n")->hasAlarm());
+  // A single event's alarm is found however far ahead it lies.
+  auto farAhead = only(
+      "BEGIN:VEVENT\nUID:u\nDTSTART:20350101T100000Z\n"
+      "BEGIN:VALARM\nACTION:DISPLAY\nTRIGGER:-PT15M\nEND:VALARM\nEND:VEVENT\n");
+  EXPECT_EQ(farAhead->nextAlarmDate(), utc(2035, 1, 1, 9, 45));
 }
 
 }  // namespace

@@ -28,12 +28,14 @@ void FunctionTest::SetUp() {
            ::testing::UnitTest::GetInstance()->current_test_info()->name());
   std::filesystem::remove_all(root_);
   writeSampleCalendars(root_);
-  auto berlin = foundation::namedZone("Europe/Berlin");
-  ASSERT_NE(berlin, nullptr);
-  store_ = std::make_shared<calendarstore::VdirCalendarStore>(
-      root_, berlin, foundation::fixedClock(sys_days{year{2026} / 6 / 15} + hours{12}));
+  restartStoreAt(sys_days{year{2026} / 6 / 15} + hours{12});
   host_.emplace(services(8));
   g_sharedFunctions->releaseItems();
+}
+
+void FunctionTest::restartStoreAt(foundation::Date now) {
+  store_ = std::make_shared<calendarstore::VdirCalendarStore>(
+      root_, foundation::namedZone("Europe/Berlin"), foundation::fixedClock(now));
 }
 
 void FunctionTest::TearDown() {

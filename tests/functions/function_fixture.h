@@ -21,6 +21,8 @@ class FunctionTest : public ::testing::Test {
   void TearDown() override;
   // Restarts the plug-in as on a system too new for the context.
   void startOnNewerSystem();
+  // Replaces the store with one over the same folder whose clock says `now`.
+  void restartStoreAt(foundation::Date now);
 
   fmxhost::Value call(std::u16string_view name, std::vector<fmxhost::Value> params = {});
   int32_t lastCode();

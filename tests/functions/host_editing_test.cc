@@ -1,5 +1,6 @@
 // The built zylo-host creating an event in one process that the next one,
-// and khal when it is installed, find in the files.
+// and khal when it is installed, find in the files; and storing the same
+// instants whatever the real clock's season (faketime).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -44,9 +45,11 @@ class HostEditingTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  // One result per line, all calculations in one process.
-  std::string eval(const std::vector<std::string>& calculations) {
-    std::string command = "ZYLO_OS_VERSION=10.8 TZ=Europe/Berlin " + std::string(ZYLO_HOST_EXE) +
+  // One result per line, all calculations in one process, which runs with
+  // the environment and command prefix `prefix`.
+  std::string eval(const std::vector<std::string>& calculations,
+                   const std::string& prefix = "TZ=Europe/Berlin") {
+    std::string command = "ZYLO_OS_VERSION=10.8 " + prefix + " " + std::string(ZYLO_HOST_EXE) +
                           " --calendars " + quoted((dir_ / "calendars").string()) + " eval";
     for (const std::string& c : calculations) command += " " + quoted(c);
     return output(command);
@@ -87,6 +90,28 @@ TEST_F(HostEditingTest, AnEventSavedInOneRunIsFoundByTheNext) {
              " list --format '{start} {end} {title}' 2026-06-20 1d 2>&1");
   EXPECT_NE(listed.find("2026-06-20 18:00 2026-06-20 18:30 Call grandma"), std::string::npos)
       << listed;
+}
+
+TEST_F(HostEditingTest, TheSeasonOfARunDoesNotMoveTheTimesItStores) {
+  if (std::system("command -v faketime >/dev/null 2>&1") != 0) GTEST_SKIP() << "faketime not installed";
+  const std::string day = "Date ( 3 ; 26 ; 2028 )";
+  for (const char* now : {"2027-01-15 12:00:00", "2027-07-15 12:00:00"}) {
+    fs::remove_all(dir_);
+    writeSampleCalendars(dir_ / "calendars");
+    // 02:30 on that day falls in Berlin's spring gap.
+    eval({"Zylo_NewItem ( \"event\" )", "Zylo_SetProperty ( \"event\" ; \"calendartitle\" ; \"Home\" )",
+          "Zylo_SetProperty ( \"event\" ; \"startdate\" ; Timestamp ( " + day + " ; Time ( 2 ; 30 ; 0 ) ) )",
+          "Zylo_SetProperty ( \"event\" ; \"enddate\" ; Timestamp ( " + day + " ; Time ( 4 ; 0 ; 0 ) ) )",
+          "Zylo_SaveItem ( \"event\" )"},
+         // faketime preloads its library ahead of a sanitizer's runtime.
+         "ASAN_OPTIONS=\"$ASAN_OPTIONS:verify_asan_link_order=0\" TZ=Europe/Berlin faketime " + quoted(now));
+    EXPECT_EQ(eval({"Zylo_EventsFetch ( Timestamp ( " + day + " ; 0 ) ; Timestamp ( " + day +
+                        " + 1 ; 0 ) ; \"Home\" ; \"\" )",
+                    "Zylo_OpenItemAt ( \"event\" ; 1 )", "Zylo_GetProperty ( \"event\" ; \"startdate\" )"},
+                   "TZ=UTC"),
+              "0\n0\n2028-03-26 01:30:00\n")
+        << "run at " << now;
+  }
 }
 
 }  // namespace

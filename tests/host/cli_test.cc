@@ -118,4 +118,30 @@ TEST_F(CliTest, ChangesByAnotherProgramRunTheUpdateScript) {
   EXPECT_EQ(r.out, "registered Success\nNew from-elsewhere\nDeleted from-elsewhere\n");
 }
 
+// A sync that brings two events at once runs the update script for each.
+TEST_F(CliTest, EveryEventOfOneSyncRunsTheUpdateScript) {
+  const std::filesystem::path home = dir_ / "calendars" / "home";
+  std::filesystem::create_directories(home);
+  std::ofstream(dir_ / "Watch.fmscript")
+      << "Script \"Start\"\n"
+         "  Set Variable [ $ok ; Value: Zylo_RegisterUpdateScript ( Get ( FileName ) ; \"On change\" ) ]\n"
+         "End Script\n"
+         "Script \"On change\"\n"
+         "  Show [ Get ( ScriptParameter ) ]\n"
+         "End Script\n";
+  std::thread sync([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    for (const char* uid : {"first", "second"}) {
+      std::ofstream(home / (std::string(uid) + ".ics"))
+          << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VEVENT\r\nUID:" << uid
+          << "\r\nDTSTART:20261210T100000Z\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    }
+  });
+  Outcome r = run({"run", (dir_ / "Watch.fmscript").string(), "--wait", "2.5"});
+  sync.join();
+  EXPECT_EQ(r.status, 0) << r.err;
+  // The order within one look at the folder is the folder's own.
+  EXPECT_TRUE(r.out == "New first\nNew second\n" || r.out == "New second\nNew first\n") << r.out;
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <tuple>
 
 #include "errors/last_error.h"
 #include "frame/function_frame.h"
@@ -24,8 +25,8 @@ class CentralEuropeanZone final : public foundation::TimeZone {
     const auto summerEnd = sys_days{year{2026} / 10 / 25} + 1h;
     return at >= summerStart && at < summerEnd ? 7200 : 3600;
   }
-  foundation::Date dateFromLocal(const foundation::LocalDateTime&) const override {
-    throw std::logic_error("not used by the frame");
+  foundation::Date dateFromLocal(const foundation::LocalDateTime& local) const override {
+    return foundation::dateFromLocalByOffsets(local, *this);
   }
   std::optional<std::string> name() const override { return std::nullopt; }
 };
@@ -126,6 +127,18 @@ TEST_F(FunctionFrameTest, FixedZonesEastAndWest) {
   host_.reset();
   start(foundation::fixedOffsetZone(-5 * 3600));
   EXPECT_EQ(instantOf(timestamp(2026, 7, 1, 12, 0, 0)), u"2026-07-01 17:00:00 -0000");
+}
+
+TEST_F(FunctionFrameTest, OffsetsWithSecondsKeepTheirSeconds) {
+  // Monrovia kept -00:44:30 until 1972, Berlin +00:53:28 until 1893.
+  for (auto [zone, ts, instant] :
+       {std::tuple{"Africa/Monrovia", timestamp(1970, 6, 1, 12, 0, 0), u"1970-06-01 12:44:30 -0000"},
+        std::tuple{"Europe/Berlin", timestamp(1890, 6, 1, 12, 0, 0), u"1890-06-01 11:06:32 -0000"}}) {
+    start(foundation::namedZone(zone));
+    EXPECT_EQ(instantOf(ts), instant) << zone;
+    EXPECT_EQ(host_->call(u"EchoTimestamp", {ts}).asText(), ts.asText()) << zone;
+    host_.reset();
+  }
 }
 
 TEST_F(FunctionFrameTest, EmptyOrUnreadableTimestampIsAbsent) {

@@ -7,9 +7,7 @@
 namespace zylo::testing {
 
 PlatformServices testPlatform() {
-  using namespace std::chrono;
   return {foundation::fixedOffsetZone(0),
-          foundation::fixedClock(sys_days{year{2026} / 1 / 15} + hours{12}),
           std::make_shared<FixedOsVersion>(8),
           [] { return std::shared_ptr<CalendarStore>(); },
           [] {},
