@@ -12,10 +12,6 @@ namespace {
 
 namespace cctz = absl::time_internal::cctz;
 
-int64_t wallSeconds(const LocalDateTime& l) {
-  return daysFromCivil(l.year, l.month, l.day) * 86400 + l.hour * 3600 + l.minute * 60 + l.second;
-}
-
 class FixedOffsetZone final : public TimeZone {
  public:
   explicit FixedOffsetZone(int secondsEast) : offset_(secondsEast) {}
