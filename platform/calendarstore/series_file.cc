@@ -168,6 +168,28 @@ void SeriesFile::dropDates(icalproperty_kind kind, Pick drop) {
   }
 }
 
+void SeriesFile::exclude(Date original) {
+  if (icalcomponent* override = overrideOf(original)) {
+    icalcomponent_remove_component(calendar_, override);
+    icalcomponent_free(override);
+  }
+  ComponentEditor editor(calendar_, start_.zone);
+  icalproperty* start = icalcomponent_get_first_property(main_, ICAL_DTSTART_PROPERTY);
+  editor.addTimeLike(main_, ICAL_EXDATE_PROPERTY, original, start, start_.zone);
+}
+
+template <class Pick>
+void SeriesFile::dropWhere(Pick drop) {
+  for (icalcomponent* o : overrides()) {
+    if (auto id = recurrenceIdOf(o); id && drop(*id)) {
+      icalcomponent_remove_component(calendar_, o);
+      icalcomponent_free(o);
+    }
+  }
+  dropDates(ICAL_RDATE_PROPERTY, drop);
+  dropDates(ICAL_EXDATE_PROPERTY, drop);
+}
+
 void SeriesFile::endBefore(Date original) {
   if (original <= start_.instant) return keepExtraDatesBefore(original);
   if (icalproperty* p = icalcomponent_get_first_property(main_, ICAL_RRULE_PROPERTY)) {
@@ -180,15 +202,7 @@ void SeriesFile::endBefore(Date original) {
       icalproperty_set_rrule(p, rule);
     }
   }
-  for (icalcomponent* o : overrides()) {
-    if (auto id = recurrenceIdOf(o); id && *id >= original) {
-      icalcomponent_remove_component(calendar_, o);
-      icalcomponent_free(o);
-    }
-  }
-  auto fromOriginalOn = [&](Date at) { return at >= original; };
-  dropDates(ICAL_RDATE_PROPERTY, fromOriginalOn);
-  dropDates(ICAL_EXDATE_PROPERTY, fromOriginalOn);
+  dropWhere([&](Date at) { return at >= original; });
 }
 
 void SeriesFile::keepExtraDatesBefore(Date original) {
@@ -210,15 +224,7 @@ void SeriesFile::keepExtraDatesBefore(Date original) {
                            foundation::wallSeconds(start_.local)};
   moveSpan(main_, {toEarliest, toEarliest});
   start_ = *readComponent(main_, calendar_, zones_).start;
-  for (icalcomponent* o : overrides()) {
-    if (auto id = recurrenceIdOf(o); id && *id >= original) {
-      icalcomponent_remove_component(calendar_, o);
-      icalcomponent_free(o);
-    }
-  }
-  auto fromOriginalOn = [&](Date at) { return at >= original; };
-  dropDates(ICAL_RDATE_PROPERTY, fromOriginalOn);
-  dropDates(ICAL_EXDATE_PROPERTY, fromOriginalOn);
+  dropWhere([&](Date at) { return at >= original; });
   if (icalcomponent_get_first_property(main_, ICAL_RDATE_PROPERTY)) return;
   // One occurrence left: if it was changed, the change is the event.
   if (icalcomponent* changed = overrideOf(start_.instant)) {
@@ -240,15 +246,7 @@ void SeriesFile::startAt(Date original) {
       icalproperty_set_rrule(p, rule);
     }
   }
-  for (icalcomponent* o : overrides()) {
-    if (auto id = recurrenceIdOf(o); id && *id < original) {
-      icalcomponent_remove_component(calendar_, o);
-      icalcomponent_free(o);
-    }
-  }
-  auto beforeOriginal = [&](Date at) { return at < original; };
-  dropDates(ICAL_RDATE_PROPERTY, beforeOriginal);
-  dropDates(ICAL_EXDATE_PROPERTY, beforeOriginal);
+  dropWhere([&](Date at) { return at < original; });
   const seconds toOriginal{foundation::wallSeconds(foundation::splitGregorian(original, *start_.zone)) -
                            foundation::wallSeconds(start_.local)};
   moveSpan(main_, {toOriginal, toOriginal});

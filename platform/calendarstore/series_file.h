@@ -26,6 +26,8 @@ class SeriesFile {
   SeriesFile(icalcomponent* calendar, ZoneTable& zones);
 
   icalcomponent* calendar() const { return calendar_; }
+  // The main component; an edit may replace it, so it is asked for anew
+  // after each.
   icalcomponent* main() const { return main_; }
   // The main component's start: its form and the zone the series lives in.
   const StoredTime& start() const { return start_; }
@@ -43,6 +45,9 @@ class SeriesFile {
   // exceptions, overrides' identities and the rule's end; with `ruleDays`
   // also the days its rule names. An override keeps a time of its own.
   void move(const WallShift& shift, bool ruleDays);
+  // Removes the occurrence `original`: its override goes, an exclusion
+  // names it.
+  void exclude(foundation::Date original);
   // Ends the series just before `original`: what lies from it on goes.
   // REQUIRES: an occurrence lies before `original`.
   void endBefore(foundation::Date original);
@@ -68,6 +73,10 @@ class SeriesFile {
   // Removes the main component's dates (RDATE or EXDATE) that `drop` picks.
   template <class Pick>
   void dropDates(icalproperty_kind kind, Pick drop);
+  // Removes the overrides, extra dates and exclusions whose occurrence
+  // `drop` picks.
+  template <class Pick>
+  void dropWhere(Pick drop);
 
   icalcomponent* calendar_;
   ZoneTable& zones_;

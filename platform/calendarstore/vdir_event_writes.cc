@@ -161,19 +161,29 @@ bool changesDayForm(const zylo::CalEvent& e, const StoredTime& start) {
   return (e.changedFields() & CalCalendarItem::kIsAllDay) && e.isAllDay() != start.isDate;
 }
 
+// The occurrence an edit for more than itself starts from, as it was read;
+// none, with the refusal in `error`, when the edit cannot reach the series.
+std::optional<Occurrence> editedOccurrence(const ItemRecord& stored, const zylo::CalEvent& e,
+                                           zylo::StoreError& error) {
+  if (changesDayForm(e, *stored.main.start)) {
+    refuse(error, kNotSaved,
+           u"A repeating event cannot change between all-day and timed; remove its repetition first.");
+    return std::nullopt;
+  }
+  auto shown = occurrenceAt(stored, *e.occurrence());
+  if (!shown) refuse(error, kNotSaved, u"The occurrence no longer exists in the store.");
+  return shown;
+}
+
 }  // namespace
 
 bool VdirCalendarStore::saveNewEvent(zylo::CalEvent& e, CalendarEntry& entry, zylo::StoreError& error) {
   if (!e.startDate()) return refuse(error, kNotSaved, u"It has no start.");
   const Date now = clock_->now();
   ComponentPtr calendar = newCalendarComponent();
-  icalcomponent* event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
-  icalcomponent_add_component(calendar.get(), event);
   const std::string uid = e.uid().empty() ? freshUuid() : foundation::toUtf8(e.uid());
-  icalcomponent_add_property(event, icalproperty_new_uid(uid.c_str()));
+  icalcomponent* event = addItemComponent(calendar.get(), ICAL_VEVENT_COMPONENT, uid, now);
   ComponentEditor editor(calendar.get(), zones_.defaultZone());
-  editor.setUtcTime(event, ICAL_CREATED_PROPERTY, now);
-  editor.setUtcTime(event, ICAL_DTSTAMP_PROPERTY, now);
   applyTextFields(editor, event, e, kTextFields);
   writeNewSpan(editor, event, e, zones_.defaultZone());
   if (e.recurrenceRule()) {
@@ -244,15 +254,11 @@ bool VdirCalendarStore::saveOccurrence(StoredFile& stored, const CalendarEntry& 
 
 bool VdirCalendarStore::saveSeries(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& e,
                                    zylo::StoreError& error) {
-  if (changesDayForm(e, *stored.record.main.start)) {
-    return refuse(error, kNotSaved,
-                  u"A repeating event cannot change between all-day and timed; remove its repetition first.");
-  }
-  const auto shown = occurrenceAt(stored.record, *e.occurrence());
-  if (!shown) return refuse(error, kNotSaved, u"The occurrence no longer exists in the store.");
+  const auto shown = editedOccurrence(stored.record, e, error);
+  if (!shown) return false;
   SeriesFile series(stored.calendar.get(), zones_);
   const Date now = editSeries(series, e, *shown, zones_);
-  ComponentEditor(stored.calendar.get(), series.start().zone).touch(stored.main, clock_->now());
+  ComponentEditor(stored.calendar.get(), series.start().zone).touch(series.main(), clock_->now());
   if (!writeBack(stored, target, e, kNotSaved, error)) return false;
   reloadEvent(e, now);
   return true;
@@ -260,13 +266,9 @@ bool VdirCalendarStore::saveSeries(StoredFile& stored, CalendarEntry& target, zy
 
 bool VdirCalendarStore::splitSeries(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& e,
                                     zylo::StoreError& error) {
-  if (changesDayForm(e, *stored.record.main.start)) {
-    return refuse(error, kNotSaved,
-                  u"A repeating event cannot change between all-day and timed; remove its repetition first.");
-  }
+  const auto shown = editedOccurrence(stored.record, e, error);
+  if (!shown) return false;
   const Date original = *e.occurrence();
-  const auto shown = occurrenceAt(stored.record, original);
-  if (!shown) return refuse(error, kNotSaved, u"The occurrence no longer exists in the store.");
   const Date now = clock_->now();
   // The new series: the file from this occurrence on, under a new UID.
   ComponentPtr later(icalcomponent_new_clone(stored.calendar.get()));
@@ -279,7 +281,7 @@ bool VdirCalendarStore::splitSeries(StoredFile& stored, CalendarEntry& target, z
   // The old series ends before it.
   SeriesFile earlier(stored.calendar.get(), zones_);
   earlier.endBefore(original);
-  ComponentEditor(stored.calendar.get(), earlier.start().zone).touch(stored.main, now);
+  ComponentEditor(stored.calendar.get(), earlier.start().zone).touch(earlier.main(), now);
 
   const std::string laterFile = unusedFileName(target, uid);
   if (!writeItem(target, laterFile, later.get(), kNotSaved, error)) return false;
@@ -334,18 +336,12 @@ bool VdirCalendarStore::removeEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo:
   }
   const Date original = *e.occurrence();
   SeriesFile series(stored->calendar.get(), zones_);
-  ComponentEditor editor(stored->calendar.get(), series.start().zone);
   if (span == zylo::CalSpan::kThisEvent) {
-    if (icalcomponent* override = series.overrideOf(original)) {
-      icalcomponent_remove_component(stored->calendar.get(), override);
-      icalcomponent_free(override);
-    }
-    editor.addTimeLike(stored->main, ICAL_EXDATE_PROPERTY, original, startProperty(stored->main),
-                       series.start().zone);
+    series.exclude(original);
   } else {
     series.endBefore(original);
   }
-  editor.touch(stored->main, clock_->now());
+  ComponentEditor(stored->calendar.get(), series.start().zone).touch(series.main(), clock_->now());
   return writeItem(*stored->entry, stored->fileName, stored->calendar.get(), what, error);
 }
 

@@ -177,13 +177,9 @@ bool VdirCalendarStore::saveTask(zylo::CalTask& t, zylo::StoreError& error) {
   const Date now = clock_->now();
   if (t.storeFile().empty()) {
     ComponentPtr calendar = newCalendarComponent();
-    icalcomponent* task = icalcomponent_new(ICAL_VTODO_COMPONENT);
-    icalcomponent_add_component(calendar.get(), task);
     const std::string uid = t.uid().empty() ? freshUuid() : foundation::toUtf8(t.uid());
-    icalcomponent_add_property(task, icalproperty_new_uid(uid.c_str()));
+    icalcomponent* task = addItemComponent(calendar.get(), ICAL_VTODO_COMPONENT, uid, now);
     ComponentEditor editor(calendar.get(), zones_.defaultZone());
-    editor.setUtcTime(task, ICAL_CREATED_PROPERTY, now);
-    editor.setUtcTime(task, ICAL_DTSTAMP_PROPERTY, now);
     applyTaskFields(editor, task, t, kAllFields & ~(t.isCompleted() ? 0u : unsigned{CalCalendarItem::kIsCompleted}), now);
     const std::string fileName = unusedFileName(*target, uid);
     if (!writeItem(*target, fileName, calendar.get(), what, error)) return false;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/calendarstore/component_editor.h"
+
 namespace calendarstore {
 
 bool refuse(zylo::StoreError& error, const foundation::String& what, foundation::String reason) {
@@ -30,6 +32,17 @@ std::vector<icalcomponent*> componentsOf(icalcomponent* calendar, icalcomponent_
     list.push_back(c);
   }
   return list;
+}
+
+icalcomponent* addItemComponent(icalcomponent* calendar, icalcomponent_kind kind, const std::string& uid,
+                                foundation::Date now) {
+  icalcomponent* item = icalcomponent_new(kind);
+  icalcomponent_add_component(calendar, item);
+  icalcomponent_add_property(item, icalproperty_new_uid(uid.c_str()));
+  ComponentEditor editor(calendar, foundation::fixedOffsetZone(0));
+  editor.setUtcTime(item, ICAL_CREATED_PROPERTY, now);
+  editor.setUtcTime(item, ICAL_DTSTAMP_PROPERTY, now);
+  return item;
 }
 
 }  // namespace calendarstore

@@ -7,6 +7,7 @@
 
 #include <libical/ical.h>
 
+#include <string>
 #include <vector>
 
 #include "calendar/calendar_store.h"
@@ -24,6 +25,9 @@ foundation::String systemWords(int errnoValue);
 // An empty VCALENDAR with this program's VERSION and PRODID.
 ComponentPtr newCalendarComponent();
 std::vector<icalcomponent*> componentsOf(icalcomponent* calendar, icalcomponent_kind kind);
+// A new VEVENT or VTODO in `calendar` with its UID, CREATED and DTSTAMP.
+icalcomponent* addItemComponent(icalcomponent* calendar, icalcomponent_kind kind, const std::string& uid,
+                                foundation::Date now);
 
 }  // namespace calendarstore
 
