@@ -24,8 +24,11 @@ std::string dlMessage() {
 LoadedPlugin::LoadedPlugin(const std::filesystem::path& file, uint16_t hostVersion,
                            FMX_StartScriptCall startScript)
     : startScript_(startScript), hostVersion_(hostVersion) {
-  // A path without a slash would make dlopen search the library path.
-  handle_ = dlopen(std::filesystem::absolute(file).c_str(), RTLD_NOW | RTLD_LOCAL);
+  // A path without a slash would make dlopen search the library path. The
+  // plug-in stays mapped after it is closed: what it keeps for the whole
+  // process (its notification centre, its store's watcher) ends with the
+  // process, not in the middle of it.
+  handle_ = dlopen(std::filesystem::absolute(file).c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
   if (!handle_) throw PluginLoadError("cannot load the plug-in: " + dlMessage());
   entry_ = reinterpret_cast<FMX_ExternCallProcPtr>(dlsym(handle_, "FMExternCallProc"));
   if (!entry_) {

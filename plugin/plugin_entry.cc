@@ -67,8 +67,9 @@ void startUp(FMX_ExternCallStruct& call) {
 // The string request: parm1 the string's number, parm2 the language, parm3
 // the room in the buffer (UTF-16 units), result the buffer.
 void answerString(const FMX_ExternCallStruct& call) {
+  const uint64_t hostRoom = call.parm3;  // a packed field: copied, never bound by reference
   const auto room = static_cast<int32_t>(
-      std::min<uint64_t>(call.parm3, std::numeric_limits<int32_t>::max()));
+      std::min<uint64_t>(hostRoom, std::numeric_limits<int32_t>::max()));
   Do_GetString(call.parm1, static_cast<uint32_t>(call.parm2), room,
                reinterpret_cast<FMX_Unichar*>(call.result));
 }

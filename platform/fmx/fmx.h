@@ -4,7 +4,7 @@
 //
 // Owning classes (Text, FixPt, DateTime, Locale, Data, QuadChar) construct
 // and delete their handle; the *Ref classes view a handle the host owns.
-// Not thread-safe: host values belong to the thread that made them.
+// Not thread-safe: the plug-in uses host values only behind its one lock.
 #ifndef ZYLO_PLATFORM_FMX_FMX_H_
 #define ZYLO_PLATFORM_FMX_FMX_H_
 

@@ -3,7 +3,7 @@
 // functions and read their results. The plug-in never includes this file.
 //
 // Thread contract: the registry and values are used from the host's
-// calculation thread only; the library takes no locks.
+// calculation thread only; the library locks only its fault-injection state.
 #ifndef ZYLO_PLATFORM_FMX_HOST_HOST_API_H_
 #define ZYLO_PLATFORM_FMX_HOST_HOST_API_H_
 
