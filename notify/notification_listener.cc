@@ -1,7 +1,6 @@
 #include "notify/notification_listener.h"
 
 #include "platform/calendarstore/change_watcher.h"
-#include "plugin/plugin_lock.h"
 #include "plugin/plugin_state.h"
 
 namespace zylo {
@@ -44,8 +43,6 @@ void QTXiCalNotificationListener::processNotification(const foundation::Notifica
     notifications_.push_back(notice);
     return;
   }
-  // Host calls are made under the plug-in's lock, as every other is.
-  std::lock_guard guard(pluginLock());
   if (auto parameter = parameterFor(notice)) startScript(*parameter);
 }
 

@@ -29,8 +29,11 @@ class QTXiCalNotificationListener {
   // The first call makes the calling thread the owning thread; later calls
   // change nothing. REQUIRES: the plug-in's lock is held.
   void setUpThreadingSupport();
-  // Thread-safe. Off the owning thread: queues the notice. On it: starts the
-  // script for the notice at once.
+  // Thread-safe off the owning thread: queues the notice. On it: starts the
+  // script for the notice at once; REQUIRES then that no other thread calls
+  // into the plug-in meanwhile (the store posts on a thread of its own, so
+  // only the plug-in's own code posts on the owning thread). Taking the
+  // plug-in's lock here would invert its order with the centre's.
   void processNotification(const foundation::Notification& notice);
   // On a host thread (the Idle message): starts the script for every queued
   // notice, in order. REQUIRES: the plug-in's lock is held.

@@ -74,8 +74,9 @@ TEST_F(UpdateScriptTest, NoticesFromAnotherThreadRunInOrderOnIdle) {
   EXPECT_EQ(starts.size(), 3u);  // each notice starts its script once
 }
 
-// The host sends Idle on a thread of its own choosing, while other threads
-// call functions: the plug-in serializes them, so neither races the other.
+// The host sends Idle on a thread of its own choosing while other threads
+// call functions, which share the error records: the plug-in serializes
+// them, so none races another (ThreadSanitizer runs this).
 TEST_F(UpdateScriptTest, IdleOnAnotherHostThreadWhileFunctionsRun) {
   registerScript(u"Sales", u"On change");
   std::thread store([] {
@@ -84,9 +85,13 @@ TEST_F(UpdateScriptTest, IdleOnAnotherHostThreadWhileFunctionsRun) {
   std::thread idler([this] {
     for (int i = 0; i < 50; ++i) host_.idle();
   });
+  std::thread caller([this] {
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(textOf(host_.call(u"Zylo_GetLastError")), u"Success");
+  });
   for (int i = 0; i < 50; ++i) host_.call(u"Zylo_Version", {text(u"long")});
   store.join();
   idler.join();
+  caller.join();
   host_.idle();
   EXPECT_EQ(starts.size(), 50u);
 }
