@@ -11,7 +11,6 @@ constexpr intptr_t kAccepted = 53;
 constexpr uint64_t kStringRoom = 4096;
 // The application kind zylo-host announces: the server's script engine.
 constexpr uint8_t kScriptEngine = 7;
-constexpr uint8_t kUserIdle = 0;
 constexpr char16_t kHostVersionText[] = u"zylo-host";
 
 std::string dlMessage() {
@@ -76,6 +75,6 @@ std::u16string LoadedPlugin::string(uint8_t number) {
   return buffer;
 }
 
-void LoadedPlugin::idle() { send(kFMXT_Idle, kUserIdle); }
+void LoadedPlugin::idle() { send(kFMXT_Idle, kFMXT_UserIdle); }
 
 }  // namespace zylo::host

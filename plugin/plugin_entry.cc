@@ -85,8 +85,9 @@ void shutDown() {
   stopChangeNotices();
 }
 
-void idle() {
-  if (listener) listener->handleQueuedNotifications();
+// The queued notices wait while the host says calls back are unsafe.
+void idle(const FMX_ExternCallStruct& call) {
+  if (listener && call.parm1 != kFMXT_Unsafe) listener->handleQueuedNotifications();
 }
 
 void handle(FMX_ExternCallStruct& call) {
@@ -95,7 +96,7 @@ void handle(FMX_ExternCallStruct& call) {
       startUp(call);
       return;
     case kFMXT_Idle:
-      idle();
+      idle(call);
       return;
     case kFMXT_Shutdown:
       shutDown();

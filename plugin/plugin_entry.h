@@ -8,7 +8,8 @@ extern "C" {
 // Answers the host's messages, one at a time behind the plug-in's lock:
 // start-up (Init) registers the functions and answers 53, or -1 for a host
 // extension version outside 50..255 or a start-up that failed; Idle starts
-// the update scripts of the notices queued since; shutdown unregisters the
+// the update scripts of the notices queued since, unless the host says that
+// is unsafe; shutdown unregisters the
 // functions; a string request fills the host's buffer; session and file
 // shutdown leave nothing to do, as the plug-in keeps no state per session
 // or file. Every other message is ignored. Nothing is thrown.

@@ -99,6 +99,16 @@ enum {
   kFMXT_FileShutdown = 9
 };
 
+// Idle levels (parm1 of Idle): what the host is doing meanwhile. While it is
+// unsafe the plug-in must not call back into the host.
+enum {
+  kFMXT_UserIdle = 0,
+  kFMXT_UserNotIdle = 1,
+  kFMXT_ScriptPaused = 2,
+  kFMXT_ScriptRunning = 3,
+  kFMXT_Unsafe = 4
+};
+
 typedef struct FMX_ExternCallStruct FMX_ExternCallStruct;
 typedef void (*FMX_ExternCallProcPtr)(FMX_ExternCallStruct* call);
 
@@ -112,7 +122,8 @@ struct FMX_ExternCallStruct {
   uint8_t unusedFlag;
   uint8_t whichCall;                   // the message
   uint8_t unsafeCalls;                 // set off the host's main thread
-  uint8_t parm1;                       // Init: application kind; GetString: string kind
+  uint8_t parm1;                       // Init: application kind; GetString: string kind;
+                                       // Idle: idle level
   uint64_t parm2;                      // Init: host version text (UTF-16); GetString: language
   uint64_t parm3;                      // GetString: room in the buffer, in UTF-16 units
   uintptr_t instanceID;                // not relied on

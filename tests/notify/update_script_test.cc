@@ -64,7 +64,9 @@ TEST_F(UpdateScriptTest, NoticesFromAnotherThreadRunInOrderOnIdle) {
   });
   other.join();
   EXPECT_TRUE(starts.empty());  // queued until the host is idle
-  host_.idle();
+  host_.idle(kFMXT_Unsafe);
+  EXPECT_TRUE(starts.empty());  // and says calls back are safe
+  host_.idle(kFMXT_ScriptRunning);
   ASSERT_EQ(starts.size(), 3u);
   for (size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(starts[i].parameter, u"Deleted " + std::u16string(1, char16_t(u'1' + i)));

@@ -46,6 +46,12 @@ intptr_t TestHost::send(uint8_t message, intptr_t result) {
   return call.result;
 }
 
+void TestHost::idle(uint8_t level) {
+  FMX_ExternCallStruct call = callStruct(kFMXT_Idle);
+  call.parm1 = level;
+  FMExternCallProc(&call);
+}
+
 void TestHost::setStartScript(FMX_StartScriptCall callback) {
   startScript_ = callback;
   idle();

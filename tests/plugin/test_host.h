@@ -45,8 +45,9 @@ class TestHost {
   // The script-start callback the host hands the plug-in from now on (with
   // an Idle message at once).
   void setStartScript(FMX_StartScriptCall callback);
-  // Sends Idle: the plug-in starts the scripts of the notices queued since.
-  void idle() { send(kFMXT_Idle); }
+  // Sends Idle at that level: the plug-in starts the scripts of the notices
+  // queued since.
+  void idle(uint8_t level = kFMXT_UserIdle);
   // A string request into a buffer of `capacity` units filled with 'x'.
   std::u16string requestString(uint32_t number, int32_t capacity);
 
