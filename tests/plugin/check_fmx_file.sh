@@ -25,6 +25,8 @@ exports=$(nm -D --defined-only "$fmx" | awk '{print $NF}' | sed 's/@.*//' | sort
 [ "$exports" = "FMExternCallProc UseEKImplementation gFMX_ExternCallPtr g_bUseEK " ] ||
   fail "exports: $exports"
 
+# libdate-tz.so.3 reads the time-zone database (Ubuntu's libdate-tz3): no
+# static archive of it exists to link in.
 allowed="libFMWrapper.so libical.so.3 libdate-tz.so.3 libstdc++.so.6 libm.so.6 libgcc_s.so.1 libc.so.6"
 allowed="$allowed ld-linux-x86-64.so.2 ld-linux-aarch64.so.1"
 [ "$sanitized" = 1 ] && allowed="$allowed libasan.so.8 libubsan.so.1 libtsan.so.2"
