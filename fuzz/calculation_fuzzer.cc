@@ -1,6 +1,6 @@
 // The host's calculation and script parsers: any text parses or is refused
 // with a syntax error, and a calculation that parses also checks or is
-// refused; evaluating is left out (plug-in calls would need a bundle).
+// refused; evaluating is left out (plug-in calls would need the plug-in).
 #include <cstddef>
 #include <cstdint>
 #include <string_view>

@@ -77,11 +77,9 @@ void setUp() {
   zylo::installPlatformServices({foundation::fixedOffsetZone(3600),
                                  foundation::environmentOsVersion(), [store] { return store; },
                                  [] {}, [] {}});
-  static FMX_ExternCallStruct call{};
-  static const std::string bundle = std::filesystem::path(__FILE__).parent_path().parent_path() / "plugin";
+  FMX_ExternCallStruct call{};
   call.whichCall = kFMXT_Init;
   call.extnVersion = 60;
-  call.bundlePath = bundle.c_str();
   FMExternCallProc(&call);
 }
 

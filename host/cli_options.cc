@@ -13,7 +13,7 @@ const char kUsage[] =
                                           run a script of a script file (zylo-host run --help)
 options
   --json            print one JSON object per result or, for info, per function
-  --plugin PATH     the bundle to load (default: Zylo.fmplugin beside zylo-host)
+  --plugin PATH     the plug-in file to load (default: Zylo.fmx beside zylo-host)
   --calendars DIR   the calendar store folder (default: $ZYLO_CALENDARS, else
                     $XDG_DATA_HOME/zylo/calendars, else ~/.local/share/zylo/calendars)
   --host-version N  the extension version announced at start-up (default 60)
@@ -22,7 +22,7 @@ environment
   ZYLO_CALENDARS    the calendar store folder, when --calendars is not given
   ZYLO_OS_VERSION   the operating-system version the plug-in believes it runs on ("10.8")
 exit status: 0 when every calculation was evaluated; 2 on a usage or syntax error, an unknown
-function, or a bundle that fails to load or start; 1 when a calculation failed inside the host;
+function, or a plug-in that fails to load or start; 1 when a calculation failed inside the host;
 3 when a script step failed. eval checks every calculation before running the first. repl
 reports a refused line on standard error and goes on with the next; at the end of input it
 exits 2 if any line was refused.

@@ -1,12 +1,13 @@
 #include "host/host_run_loop.h"
 
-#include <chrono>
+#include <algorithm>
 
 #include "platform/foundation/run_loop.h"
 
 namespace zylo::host {
 
-void HostRunLoop::runQueuedScripts() {
+void HostRunLoop::turn() {
+  if (idle_) idle_();
   // A script may queue more: they run in turn.
   for (auto queued = takeScriptRequests(); !queued.empty(); queued = takeScriptRequests()) {
     for (const ScriptRequest& request : queued) runScript_(request);
@@ -16,17 +17,18 @@ void HostRunLoop::runQueuedScripts() {
 void HostRunLoop::runFor(double seconds) {
   using Clock = std::chrono::steady_clock;
   const auto until = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-  runQueuedScripts();
+  turn();
   for (auto now = Clock::now(); now < until; now = Clock::now()) {
-    foundation::RunLoop::current().runOnce(std::chrono::ceil<std::chrono::milliseconds>(until - now));
-    runQueuedScripts();
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - now);
+    foundation::RunLoop::current().runOnce(std::min(left, kIdleInterval));
+    turn();
   }
 }
 
 void HostRunLoop::runUntilReadable(int fd) {
   for (;;) {
-    runQueuedScripts();
-    if (!foundation::RunLoop::current().runOnce(std::chrono::milliseconds(-1), {fd}).empty()) return;
+    turn();
+    if (!foundation::RunLoop::current().runOnce(kIdleInterval, {fd}).empty()) return;
   }
 }
 

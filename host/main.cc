@@ -1,4 +1,4 @@
-// zylo-host: loads the plug-in bundle and plays its host from the command
+// zylo-host: loads the plug-in file and plays its host from the command
 // line. See kUsage for the commands.
 #include <algorithm>
 #include <cstdlib>
@@ -24,8 +24,8 @@ constexpr int kUsageStatus = 2;
 constexpr int kStepFailedStatus = 3;
 constexpr uint32_t kNameString = 128, kDescriptionString = 129, kOptionsString = 131;
 
-std::filesystem::path defaultBundle() {
-  return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "Zylo.fmplugin";
+std::filesystem::path defaultPlugin() {
+  return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "Zylo.fmx";
 }
 
 // Files in the calendar folder that the store skips, so that a user learns
@@ -79,7 +79,7 @@ void runRequested(ScriptRunner& runner, const ScriptLibrary& library, const Scri
   }
 }
 
-int runScriptFile(const CliOptions& options, Evaluator& evaluator) {
+int runScriptFile(const CliOptions& options, Evaluator& evaluator, LoadedPlugin& plugin) {
   ScriptLibrary library;
   const ScriptFile* file;
   try {
@@ -95,7 +95,8 @@ int runScriptFile(const CliOptions& options, Evaluator& evaluator) {
     return kUsageStatus;
   }
   std::unique_ptr<ScriptRunner> runner;
-  HostRunLoop loop([&](const ScriptRequest& request) { runRequested(*runner, library, request); });
+  HostRunLoop loop([&](const ScriptRequest& request) { runRequested(*runner, library, request); },
+                   [&] { plugin.idle(); });
   runner = std::make_unique<ScriptRunner>(
       evaluator, [&](const fmxhost::Value& v) { show(v, options.json); },
       [&](double seconds) { loop.runFor(seconds); });
@@ -118,7 +119,7 @@ int run(const CliOptions& options) {
   std::unique_ptr<LoadedPlugin> plugin;
   try {
     plugin = std::make_unique<LoadedPlugin>(
-        options.plugin ? std::filesystem::path(*options.plugin) : defaultBundle(),
+        options.plugin ? std::filesystem::path(*options.plugin) : defaultPlugin(),
         options.hostVersion, startScript);
   } catch (const PluginLoadError& e) {
     std::cerr << "zylo-host: " << e.what() << '\n';
@@ -130,12 +131,12 @@ int run(const CliOptions& options) {
   }
   Evaluator evaluator(
       Environment{foundation::systemClock(), foundation::systemDefaultZone(), reportHostError, nullptr});
-  if (options.command == Command::kRun) return runScriptFile(options, evaluator);
+  if (options.command == Command::kRun) return runScriptFile(options, evaluator, *plugin);
   ResultOutput output{options.json, std::cout, std::cerr};
   if (options.command == Command::kRepl) {
     // No script file is loaded here: requests to run scripts are refused,
     // but the run loop still turns while the host waits for a line.
-    HostRunLoop loop([](const ScriptRequest&) {});
+    HostRunLoop loop([](const ScriptRequest&) {}, [&] { plugin->idle(); });
     return readEvalPrint(evaluator, std::cin, output, [&] { loop.runUntilReadable(0); });
   }
   std::vector<std::u16string> calculations;

@@ -8,7 +8,10 @@ namespace zylo::host {
 namespace {
 
 constexpr intptr_t kAccepted = 53;
-constexpr int32_t kStringCapacity = 4096;
+constexpr uint64_t kStringRoom = 4096;
+// The application kind zylo-host announces: the server's script engine.
+constexpr uint8_t kScriptEngine = 7;
+constexpr char16_t kHostVersionText[] = u"zylo-host";
 
 std::string dlMessage() {
   const char* message = dlerror();
@@ -17,25 +20,24 @@ std::string dlMessage() {
 
 }  // namespace
 
-LoadedPlugin::LoadedPlugin(const std::filesystem::path& bundle, uint16_t hostVersion,
+LoadedPlugin::LoadedPlugin(const std::filesystem::path& file, uint16_t hostVersion,
                            FMX_StartScriptCall startScript)
-    : bundlePath_(std::filesystem::absolute(bundle).string()),
-      call_(std::make_unique<FMX_ExternCallStruct>()) {
-  std::filesystem::path folder = bundle.has_filename() ? bundle : bundle.parent_path();
-  std::filesystem::path object = folder / folder.filename().replace_extension(".so");
-  handle_ = dlopen(object.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!handle_) throw PluginLoadError("cannot load the plug-in bundle: " + dlMessage());
+    : startScript_(startScript), hostVersion_(hostVersion) {
+  // A path without a slash would make dlopen search the library path. The
+  // plug-in stays mapped after it is closed: what it keeps for the whole
+  // process (its notification centre, its store's watcher) ends with the
+  // process, not in the middle of it.
+  handle_ = dlopen(std::filesystem::absolute(file).c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+  if (!handle_) throw PluginLoadError("cannot load the plug-in: " + dlMessage());
   entry_ = reinterpret_cast<FMX_ExternCallProcPtr>(dlsym(handle_, "FMExternCallProc"));
   if (!entry_) {
     std::string message = "the plug-in has no entry point: " + dlMessage();
     dlclose(handle_);
     throw PluginLoadError(message);
   }
-  call_->extnVersion = hostVersion;
-  call_->bundlePath = bundlePath_.c_str();
-  call_->cStartScript = startScript;
-  send(kFMXT_Init);
-  if (call_->result != kAccepted) {
+  const intptr_t answer =
+      send(kFMXT_Init, kScriptEngine, reinterpret_cast<uintptr_t>(kHostVersionText));
+  if (answer != kAccepted) {
     // A refused plug-in gets no shut-down message: it never started.
     dlclose(handle_);
     throw PluginLoadError("the plug-in refused host version " + std::to_string(hostVersion));
@@ -47,25 +49,32 @@ LoadedPlugin::~LoadedPlugin() {
   dlclose(handle_);
 }
 
-void LoadedPlugin::send(uint8_t message) {
-  call_->whichCall = message;
-  call_->parm1 = call_->parm2 = 0;
-  call_->parm3 = 0;
-  call_->result = 0;
-  entry_(call_.get());
+// Each message gets a structure of its own, as the host's does: the plug-in
+// may not keep it past the call.
+intptr_t LoadedPlugin::send(uint8_t message, uint8_t parm1, uint64_t parm2, uint64_t parm3,
+                            intptr_t result) {
+  FMX_ExternCallStruct call{};
+  call.extnVersion = static_cast<int16_t>(hostVersion_);
+  call.unusedID = -1;
+  call.entryPoint = entry_;
+  call.whichCall = message;
+  call.parm1 = parm1;
+  call.parm2 = parm2;
+  call.parm3 = parm3;
+  call.result = result;
+  call.cStartScript = startScript_;
+  entry_(&call);
+  return call.result;
 }
 
-std::u16string LoadedPlugin::string(uint32_t number) {
-  std::u16string buffer(kStringCapacity, u'\0');
-  call_->whichCall = kFMXT_GetString;
-  call_->parm1 = number;
-  call_->parm2 = 0;
-  call_->parm3 = kStringCapacity;
-  call_->result = reinterpret_cast<intptr_t>(buffer.data());
-  entry_(call_.get());
+std::u16string LoadedPlugin::string(uint8_t number) {
+  std::u16string buffer(kStringRoom, u'\0');
+  send(kFMXT_GetString, number, 0, kStringRoom, reinterpret_cast<intptr_t>(buffer.data()));
   // A plug-in that fills the whole buffer leaves no terminator: stop at its end.
   buffer.resize(std::min(buffer.find(u'\0'), buffer.size()));
   return buffer;
 }
+
+void LoadedPlugin::idle() { send(kFMXT_Idle, kFMXT_UserIdle); }
 
 }  // namespace zylo::host

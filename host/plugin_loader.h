@@ -1,11 +1,12 @@
-// A plug-in bundle loaded into this process: its shared object opened, its
-// entry point sent the start-up message, and at the end the shut-down one.
+// A plug-in file (NAME.fmx, an ELF shared object) loaded into this process
+// as the server loads it: opened, its entry point sent the start-up message
+// in the host's call structure, Idle whenever the host's loop turns, and at
+// the end the shut-down message.
 #ifndef ZYLO_HOST_PLUGIN_LOADER_H_
 #define ZYLO_HOST_PLUGIN_LOADER_H_
 
 #include <cstdint>
 #include <filesystem>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -13,7 +14,7 @@
 
 namespace zylo::host {
 
-// The bundle could not be opened, or its plug-in refused to start.
+// The plug-in could not be opened, or it refused to start.
 class PluginLoadError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -21,10 +22,10 @@ class PluginLoadError : public std::runtime_error {
 
 class LoadedPlugin {
  public:
-  // Opens <bundle>/<name>.so for a bundle folder <name>.fmplugin and starts
-  // the plug-in, announcing `hostVersion`; the plug-in asks to run scripts
-  // through `startScript`. Throws PluginLoadError.
-  LoadedPlugin(const std::filesystem::path& bundle, uint16_t hostVersion,
+  // Opens the plug-in file and starts it, announcing `hostVersion`; the
+  // plug-in asks to run scripts through `startScript`. Throws
+  // PluginLoadError.
+  LoadedPlugin(const std::filesystem::path& file, uint16_t hostVersion,
                FMX_StartScriptCall startScript);
   // Shuts the plug-in down and closes it.
   ~LoadedPlugin();
@@ -33,17 +34,19 @@ class LoadedPlugin {
 
   // One of the plug-in's strings (name 128, description 129, options 131);
   // empty when it has none.
-  std::u16string string(uint32_t number);
+  std::u16string string(uint8_t number);
+  // Tells the plug-in the host is idle (the user is idle): its chance to
+  // start the scripts it has been asked for.
+  void idle();
 
  private:
-  void send(uint8_t message);
+  intptr_t send(uint8_t message, uint8_t parm1 = 0, uint64_t parm2 = 0, uint64_t parm3 = 0,
+            intptr_t result = 0);
 
-  std::string bundlePath_;
   void* handle_ = nullptr;
   FMX_ExternCallProcPtr entry_ = nullptr;
-  // The plug-in keeps a pointer to the last message it was sent, so the one
-  // message structure lives as long as the plug-in is loaded.
-  std::unique_ptr<FMX_ExternCallStruct> call_;
+  FMX_StartScriptCall startScript_;
+  uint16_t hostVersion_;
 };
 
 }  // namespace zylo::host

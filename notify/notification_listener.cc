@@ -30,15 +30,7 @@ std::optional<foundation::String> parameterFor(const foundation::Notification& n
 QTXiCalNotificationListener::~QTXiCalNotificationListener() { detach(); }
 
 void QTXiCalNotificationListener::setUpThreadingSupport() {
-  if (notificationPort_) {
-    // After a shutdown took the port off, a new start-up puts it back.
-    if (onOwningThread()) foundation::RunLoop::current().addPort(*notificationPort_);
-    return;
-  }
-  notificationThread_ = std::this_thread::get_id();
-  notificationPort_ = std::make_unique<foundation::Port>();
-  notificationPort_->setDelegate([this] { handleMachMessage(); });
-  foundation::RunLoop::current().addPort(*notificationPort_);
+  if (!notificationThread_) notificationThread_ = std::this_thread::get_id();
 }
 
 bool QTXiCalNotificationListener::onOwningThread() const {
@@ -47,35 +39,32 @@ bool QTXiCalNotificationListener::onOwningThread() const {
 
 void QTXiCalNotificationListener::processNotification(const foundation::Notification& notice) {
   if (!onOwningThread()) {
-    {
-      std::lock_guard guard(notificationLock_);
-      notifications_.push_back(notice);
-    }
-    // A message already pending wakes the thread just as well: every
-    // wake-up drains the whole queue.
-    notificationPort_->send();
+    std::lock_guard guard(notificationLock_);
+    notifications_.push_back(notice);
     return;
   }
   if (auto parameter = parameterFor(notice)) startScript(*parameter);
 }
 
-void QTXiCalNotificationListener::handleMachMessage() {
+void QTXiCalNotificationListener::handleQueuedNotifications() {
   std::unique_lock guard(notificationLock_);
   while (!notifications_.empty()) {
     foundation::Notification notice = std::move(notifications_.front());
     notifications_.pop_front();
+    // Never held while a script starts, so the store's thread can queue.
     guard.unlock();
-    processNotification(notice);
+    if (auto parameter = parameterFor(notice)) startScript(*parameter);
     guard.lock();
   }
 }
 
 void QTXiCalNotificationListener::startScript(const foundation::String& parameter) {
-  if (!gFMX_ExternCallPtr || !gFMX_ExternCallPtr->cStartScript) return;
+  if (!g_startScript) return;
   fmx::Text text;
   text.assignUnicodeWithLength(parameter.data(), static_cast<uint32_t>(parameter.size()));
   data_.ref().setAsText(text.ref(), locale_.get());
-  err_ = gFMX_ExternCallPtr->cStartScript(theDB_.get(), theScript_.get(), 3, data_.get());
+  // A script that was running carries on after the update script.
+  err_ = g_startScript(theDB_.get(), theScript_.get(), kFMX_ScriptResume, data_.get());
 }
 
 void QTXiCalNotificationListener::subscribe(foundation::NotificationCenter& center) {
@@ -88,7 +77,6 @@ void QTXiCalNotificationListener::subscribe(foundation::NotificationCenter& cent
 void QTXiCalNotificationListener::detach() {
   if (center_) center_->removeObserver(observation_);
   center_ = nullptr;
-  if (notificationPort_ && onOwningThread()) foundation::RunLoop::current().removePort(*notificationPort_);
 }
 
 void QTXiCalNotificationListener::setNames(fmx::TextRef database, fmx::TextRef script) {

@@ -1,10 +1,14 @@
-// The external functions: all share the host's signature and answer 0.
+// The external functions: each is registered behind a wrapper with the
+// host's signature (function id first) that serializes it; they answer 0.
 #ifndef ZYLO_PLUGIN_EXTERNAL_FUNCTIONS_H_
 #define ZYLO_PLUGIN_EXTERNAL_FUNCTIONS_H_
 
 #include "platform/fmx/fmx_abi.h"
 
 namespace zylo {
+
+using ExternalFunction = FMX_Err (*)(const FM_ExprEnv* env, const FM_DataVect* parms,
+                                     FM_Data* result);
 
 #define ZYLO_EXTERNAL_FUNCTION(name) \
   FMX_Err name(const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result)

@@ -25,8 +25,13 @@ void registerExternalFunctions() {
 
 void unregisterExternalFunctions() {
   fmx::QuadChar id = pluginId();
-  for (int16_t functionId = kFirstFunctionId; functionId <= kLastFunctionId; ++functionId)
-    fmx::unRegisterExternalFunction(id, functionId);
+  for (int16_t functionId = kFirstFunctionId; functionId <= kLastFunctionId; ++functionId) {
+    try {
+      fmx::unRegisterExternalFunction(id, functionId);
+    } catch (...) {
+      // One id the host failed on keeps none of the others registered.
+    }
+  }
 }
 
 }  // namespace zylo

@@ -8,7 +8,8 @@ namespace zylo {
 // prototype up to the first "(") and prototype from the string table. The
 // host's answers are not examined.
 void registerExternalFunctions();
-// Unregisters every id of the plug-in's range, registered or not.
+// Unregisters every id of the plug-in's range, registered or not, going on
+// past an id the host fails on. Throws only when no id could be tried.
 void unregisterExternalFunctions();
 
 }  // namespace zylo

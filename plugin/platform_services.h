@@ -1,5 +1,5 @@
 // What the plug-in asks of the machine, behind one seam: the default time
-// zone, the operating-system version and the calendar store. The bundle
+// zone, the operating-system version and the calendar store. The plug-in
 // uses the system's; tests install their own before start-up.
 #ifndef ZYLO_PLUGIN_PLATFORM_SERVICES_H_
 #define ZYLO_PLUGIN_PLATFORM_SERVICES_H_

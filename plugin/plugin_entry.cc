@@ -1,17 +1,22 @@
 #include "plugin/plugin_entry.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "errors/plugin_error.h"
 #include "notify/notification_listener.h"
 #include "plugin/function_registry.h"
 #include "plugin/platform_services.h"
+#include "plugin/plugin_lock.h"
 #include "plugin/plugin_state.h"
 #include "plugin/string_resources.h"
 
 bool g_bUseEK = false;
+FMX_ExternCallStruct* gFMX_ExternCallPtr = nullptr;
 
 namespace zylo {
 
-FMX_ExternCallStruct* gFMX_ExternCallPtr = nullptr;
+FMX_StartScriptCall g_startScript = nullptr;
 std::shared_ptr<iCalFunctions> g_sharedFunctions;
 
 namespace {
@@ -28,22 +33,82 @@ ContextEnvironment contextEnvironment() {
 }
 
 // Nothing may call into the plug-in once the host unloads it: the listener
-// stops observing, leaves the run loop and goes (a new start-up makes a new
-// one), and the store stops watching.
+// stops observing and goes (a new start-up makes a new one), and the store
+// stops watching.
 void stopChangeNotices() {
   delete listener;
   listener = nullptr;
   if (platformServices().stopWatchingStore) platformServices().stopWatchingStore();
 }
 
+// The host's version is read unsigned. A start-up that fails half-way leaves
+// no function registered that could call into a refused plug-in.
 void startUp(FMX_ExternCallStruct& call) {
-  if (call.extnVersion < kLowestHostVersion || call.extnVersion > kHighestHostVersion) {
+  const auto hostVersion = static_cast<uint16_t>(call.extnVersion);
+  if (hostVersion < kLowestHostVersion || hostVersion > kHighestHostVersion) {
     call.result = kRefused;
     return;
   }
-  registerExternalFunctions();
-  Do_PluginInit();
+  try {
+    registerExternalFunctions();
+    Do_PluginInit();
+  } catch (...) {
+    call.result = kRefused;
+    try {
+      unregisterExternalFunctions();
+    } catch (...) {
+      // The host failed again; nothing more can be undone.
+    }
+    return;
+  }
   call.result = kDeclaredVersion;
+}
+
+// The string request: parm1 the string's number, parm2 the language, parm3
+// the room in the buffer (UTF-16 units), result the buffer.
+void answerString(const FMX_ExternCallStruct& call) {
+  const uint64_t hostRoom = call.parm3;  // a packed field: copied, never bound by reference
+  const auto room = static_cast<int32_t>(
+      std::min<uint64_t>(hostRoom, std::numeric_limits<int32_t>::max()));
+  Do_GetString(call.parm1, static_cast<uint32_t>(call.parm2), room,
+               reinterpret_cast<FMX_Unichar*>(call.result));
+}
+
+// The notices stop even when the host fails to unregister.
+void shutDown() {
+  try {
+    unregisterExternalFunctions();
+  } catch (...) {
+    stopChangeNotices();
+    throw;
+  }
+  stopChangeNotices();
+}
+
+// The queued notices wait while the host says calls back are unsafe.
+void idle(const FMX_ExternCallStruct& call) {
+  if (listener && call.parm1 != kFMXT_Unsafe) listener->handleQueuedNotifications();
+}
+
+void handle(FMX_ExternCallStruct& call) {
+  switch (call.whichCall) {
+    case kFMXT_Init:
+      startUp(call);
+      return;
+    case kFMXT_Idle:
+      idle(call);
+      return;
+    case kFMXT_Shutdown:
+      shutDown();
+      return;
+    case kFMXT_GetString:
+      answerString(call);
+      return;
+    case kFMXT_SessionShutdown:
+    case kFMXT_FileShutdown:
+    default:
+      return;
+  }
 }
 
 }  // namespace
@@ -63,31 +128,19 @@ void Do_PluginInit() {
 void FMExternCallProc(FMX_ExternCallStruct* call) {
   using namespace zylo;
   if (!call) return;
-  gFMX_ExternCallPtr = call;
   try {
-    switch (call->whichCall) {
-      case kFMXT_GetString:
-        Do_GetString(call->parm1, call->parm2, call->parm3,
-                     reinterpret_cast<FMX_Unichar*>(call->result));
-        return;
-      case kFMXT_Shutdown:
-        unregisterExternalFunctions();
-        stopChangeNotices();
-        return;
-      case kFMXT_Init:
-        startUp(*call);
-        return;
-      default:
-        return;
-    }
+    std::lock_guard guard(pluginLock());
+    gFMX_ExternCallPtr = call;
+    g_startScript = call->cStartScript;
+    handle(*call);
   } catch (...) {
-    // Nothing may reach the host; a start-up that failed half-way is refused.
-    if (call->whichCall == kFMXT_Init) call->result = kRefused;
+    // Nothing may reach the host; a start-up failure was answered above.
   }
 }
 
 bool UseEKImplementation() {
   try {
+    std::lock_guard guard(zylo::pluginLock());
     std::optional<int> minor = zylo::platformServices().osVersion->minorVersion();
     return minor && *minor > zylo::kLastSupportedMinor;
   } catch (...) {

@@ -1,14 +1,18 @@
-// The entry point the host looks up in the bundle, and the start-up routine.
+// The entry point the host looks up in the plug-in, and the start-up routine.
 #ifndef ZYLO_PLUGIN_PLUGIN_ENTRY_H_
 #define ZYLO_PLUGIN_PLUGIN_ENTRY_H_
 
 #include "platform/fmx/fmx_abi.h"
 
 extern "C" {
-// Answers the host's lifecycle messages: start-up (0) registers the
-// functions and answers 53, or -1 for a host extension version outside
-// 50..255; shutdown (4) unregisters them; a string request (7) fills the
-// host's buffer. Every other message is ignored. Nothing is thrown.
+// Answers the host's messages, one at a time behind the plug-in's lock:
+// start-up (Init) registers the functions and answers 53, or -1 for a host
+// extension version outside 50..255 or a start-up that failed; Idle starts
+// the update scripts of the notices queued since, unless the host says that
+// is unsafe; shutdown unregisters the
+// functions; a string request fills the host's buffer; session and file
+// shutdown leave nothing to do, as the plug-in keeps no state per session
+// or file. Every other message is ignored. Nothing is thrown.
 FMX_API void FMExternCallProc(FMX_ExternCallStruct* call);
 // True when the operating-system version query succeeds and answers a minor
 // version above 8.

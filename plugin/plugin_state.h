@@ -7,14 +7,20 @@
 #include "calendar/ical_functions.h"
 #include "platform/fmx/fmx_abi.h"
 
+extern "C" {
 // True when the operating system is too new for the calendar context; every
 // function that needs the context then answers 9015.
-extern "C" FMX_API bool g_bUseEK;
+FMX_API extern bool g_bUseEK;
+// The structure of the most recent call into the entry point. The host's
+// structure lives only during that call: nothing reads it afterwards.
+FMX_API extern FMX_ExternCallStruct* gFMX_ExternCallPtr;
+}
 
 namespace zylo {
 
-// The structure of the most recent call into the entry point.
-extern FMX_ExternCallStruct* gFMX_ExternCallPtr;
+// The host's script-start callback, copied from the most recent call into
+// the entry point.
+extern FMX_StartScriptCall g_startScript;
 // The shared calendar context; null on an unsupported system.
 extern std::shared_ptr<iCalFunctions> g_sharedFunctions;
 

@@ -4,8 +4,7 @@
 #include <array>
 #include <string>
 
-#include "platform/foundation/bundle.h"
-#include "plugin/plugin_state.h"
+#include "plugin/string_table.h"
 
 namespace zylo {
 namespace {
@@ -16,9 +15,10 @@ constexpr uint32_t kOptionsString = 1;
 uint32_t remap(uint32_t n) { return n == kOptionsRequest ? kOptionsString : n; }
 
 foundation::OptionalString lookUp(uint32_t n) {
-  if (!gFMX_ExternCallPtr || !gFMX_ExternCallPtr->bundlePath) return std::nullopt;
-  foundation::Bundle bundle(gFMX_ExternCallPtr->bundlePath);
-  return bundle.localizedString(foundation::fromUtf8("Zylo " + std::to_string(n)), "Zylo");
+  const foundation::StringsTable& table = stringTable();
+  auto it = table.find(foundation::fromUtf8("Zylo " + std::to_string(n)));
+  if (it == table.end()) return std::nullopt;
+  return it->second;
 }
 
 }  // namespace

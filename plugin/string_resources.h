@@ -1,6 +1,6 @@
 // The plug-in's numbered texts (function prototypes, its name, description
-// and options), kept in the bundle's string table "Zylo" under the keys
-// "Zylo <number>".
+// and options), kept in its string table "Zylo" (string_table.h) under the
+// keys "Zylo <number>".
 #ifndef ZYLO_PLUGIN_STRING_RESOURCES_H_
 #define ZYLO_PLUGIN_STRING_RESOURCES_H_
 

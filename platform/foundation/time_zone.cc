@@ -1,16 +1,17 @@
 #include "platform/foundation/time_zone.h"
 
-#include <absl/time/internal/cctz/include/cctz/time_zone.h>
-
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <mutex>
 
 #include "platform/foundation/civil_days.h"
 #include "platform/foundation/default_zone.h"
+#include "platform/foundation/tzif_zone.h"
 
 namespace foundation {
 namespace {
-
-namespace cctz = absl::time_internal::cctz;
 
 class FixedOffsetZone final : public TimeZone {
  public:
@@ -29,20 +30,32 @@ class FixedOffsetZone final : public TimeZone {
 // including the one for the years after their last listed change.
 class NamedZone final : public TimeZone {
  public:
-  explicit NamedZone(cctz::time_zone zone) : zone_(zone) {}
-  int secondsFromGMT(Date at) const override { return zone_.lookup(at).offset; }
-  // `pre` reads the fields with the offset before a change: in a gap that
-  // is the time that far past it, in a repeat the first occurrence.
+  NamedZone(TzifZone zone, std::string name) : zone_(std::move(zone)), name_(std::move(name)) {}
+  int secondsFromGMT(Date at) const override { return zone_.offsetAt(at.time_since_epoch().count()); }
   Date dateFromLocal(const LocalDateTime& local) const override {
-    return zone_.lookup(cctz::civil_second(local.year, local.month, local.day, local.hour,
-                                           local.minute, local.second))
-        .pre;
+    return dateFromLocalByOffsets(local, *this);
   }
-  std::optional<std::string> name() const override { return zone_.name(); }
+  std::optional<std::string> name() const override { return name_; }
 
  private:
-  cctz::time_zone zone_;  // a handle; the zone itself is cached for the process
+  TzifZone zone_;
+  std::string name_;
 };
+
+// The folder of the system's zone files.
+std::filesystem::path zoneinfoFolder() {
+  const char* folder = std::getenv("TZDIR");
+  return folder && *folder ? folder : "/usr/share/zoneinfo";
+}
+
+std::shared_ptr<const TimeZone> readNamedZone(const std::string& name) {
+  std::ifstream in(zoneinfoFolder() / name, std::ios::binary);
+  if (!in) return nullptr;
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  auto zone = TzifZone::parse(bytes);
+  if (!zone) return nullptr;
+  return std::make_shared<const NamedZone>(std::move(*zone), name);
+}
 
 // Only plain zone names below the zone folder: a TZID read from a file must
 // not name a path elsewhere.
@@ -108,9 +121,17 @@ std::shared_ptr<const TimeZone> fixedOffsetZone(int secondsEast) {
 }
 
 std::shared_ptr<const TimeZone> namedZone(std::string_view ianaName) {
-  cctz::time_zone zone;
-  if (!isZoneName(ianaName) || !cctz::load_time_zone(std::string(ianaName), &zone)) return nullptr;
-  return std::make_shared<const NamedZone>(zone);
+  if (!isZoneName(ianaName)) return nullptr;
+  // Zones are immutable: each file is read once for the process (and kept
+  // to its end, so no zone outlives the table).
+  static std::mutex lock;
+  static auto* known = new std::map<std::string, std::shared_ptr<const TimeZone>, std::less<>>();
+  std::lock_guard guard(lock);
+  auto found = known->find(ianaName);
+  if (found != known->end()) return found->second;
+  auto zone = readNamedZone(std::string(ianaName));
+  if (zone) known->emplace(std::string(ianaName), zone);
+  return zone;
 }
 
 std::shared_ptr<const TimeZone> defaultZoneFor(std::optional<std::string_view> tz,

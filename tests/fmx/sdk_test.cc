@@ -69,8 +69,24 @@ TEST(SdkNumbers, IntegersInAndOut) {
   EXPECT_EQ(n.asLong(), -2147483647 - 1);
 }
 
+// The library writes the error block on failure only, the code at offset 4;
+// the version the caller set is never touched.
+TEST(SdkErrorBlock, WrittenOnFailureOnly) {
+  fmx::Text text;
+  FMX_ErrorBlock block{kFMX_ErrorBlockVersion, 12345};
+  EXPECT_EQ(FM_Text_GetSize(text.get(), &block), 0u);
+  EXPECT_EQ(block.code, 12345);
+  unsigned char raw[8] = {1, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(FM_Text_GetSize(nullptr, reinterpret_cast<FMX_ErrorBlock*>(raw)), 0u);
+  EXPECT_EQ(raw[0], 1);
+  EXPECT_EQ(raw[4], kFMX_Failure);
+}
+
+int16_t lastFunctionId = 0;
+
 // A function of the test's own, registered and called the way the host does.
-FMX_Err answerParameters(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
+FMX_Err answerParameters(int16_t functionId, const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
+  lastFunctionId = functionId;
   fmx::DataVectRef params(parms);
   fmx::Text answer;
   std::u16string text;
@@ -88,8 +104,8 @@ TEST(SdkCalls, ParametersResultsAndFailures) {
   fmx::QuadChar id('T', 'e', 's', 't');
   fmx::Text name;
   name.assign("Answer");
-  fmx::registerExternalFunction(id, 1, name, name, 0, 2, 0xFF01, answerParameters);
-  fmx::registerExternalFunction(id, 1, name, name, 0, 3, 0xFF01, answerParameters);
+  fmx::registerExternalFunction(id, 7, name, name, 0, 2, 0xFF01, answerParameters);
+  fmx::registerExternalFunction(id, 7, name, name, 0, 3, 0xFF01, answerParameters);
   ASSERT_EQ(fmxhost::registeredFunctions().size(), 1u);
   EXPECT_EQ(fmxhost::registeredFunctions()[0].maxArgs, 3);
 
@@ -97,6 +113,7 @@ TEST(SdkCalls, ParametersResultsAndFailures) {
   ASSERT_NE(f, nullptr);
   auto outcome = fmxhost::callFunction(*f, {{u"12x"}, {fmxhost::Number::fromInt(7)}});
   EXPECT_EQ(outcome.result.asText(), u"12x/2" u"7/7");
+  EXPECT_EQ(lastFunctionId, 7);
   // No locale: the host reports the failure, the wrapper throws.
   EXPECT_THROW(
       {
@@ -108,7 +125,7 @@ TEST(SdkCalls, ParametersResultsAndFailures) {
   EXPECT_THROW(fmx::DataVectRef(nullptr).size(), fmx::HostFailure);
 
   EXPECT_EQ(fmx::unRegisterExternalFunction(id, 2), kFMX_Failure);
-  EXPECT_EQ(fmx::unRegisterExternalFunction(id, 1), kFMX_NoError);
+  EXPECT_EQ(fmx::unRegisterExternalFunction(id, 7), kFMX_NoError);
   EXPECT_EQ(fmxhost::findFunction(u"Answer"), nullptr);
 }
 

@@ -1,4 +1,4 @@
-// The built zylo-host, with the built bundle, walking the sample calendars
+// The built zylo-host, with the built plug-in, walking the sample calendars
 // the way a FileMaker script does.
 #include <gtest/gtest.h>
 #include <sys/wait.h>

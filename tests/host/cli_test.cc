@@ -1,4 +1,4 @@
-// Runs the built zylo-host against the bundle built beside it.
+// Runs the built zylo-host against the plug-in built beside it.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -81,9 +81,9 @@ TEST_F(CliTest, FailuresExitWithTwoAndAMessage) {
   Outcome unknown = run({"eval", "No_Such_Function"});
   EXPECT_EQ(unknown.status, 2);
   EXPECT_EQ(unknown.err, "zylo-host: unknown function No_Such_Function\n");
-  Outcome missing = run({"--plugin", (dir_ / "Missing.fmplugin").string(), "info"});
+  Outcome missing = run({"--plugin", (dir_ / "Missing.fmx").string(), "info"});
   EXPECT_EQ(missing.status, 2);
-  EXPECT_EQ(missing.err.rfind("zylo-host: cannot load the plug-in bundle: ", 0), 0u);
+  EXPECT_EQ(missing.err.rfind("zylo-host: cannot load the plug-in: ", 0), 0u);
   EXPECT_EQ(run({"eval"}).status, 2);
   EXPECT_EQ(run({"--bogus", "info"}).status, 2);
 }

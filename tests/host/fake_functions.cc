@@ -21,7 +21,7 @@ void setText(FM_Data* result, const std::u16string& s) {
   fmx::DataRef(result).setAsText(text.ref(), fmx::DataRef(result).locale());
 }
 
-FMX_Err join(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
+FMX_Err join(int16_t, const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
   fmx::DataVectRef params(parms);
   std::u16string joined;
   for (uint32_t i = 0; i < params.size(); ++i)
@@ -30,14 +30,14 @@ FMX_Err join(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
   return kFMX_NoError;
 }
 
-FMX_Err count(const FM_ExprEnv*, const FM_DataVect*, FM_Data* result) {
+FMX_Err count(int16_t, const FM_ExprEnv*, const FM_DataVect*, FM_Data* result) {
   fmx::DataRef(result).setAsNumber(fmx::FixPt(++callCount));
   return kFMX_NoError;
 }
 
-FMX_Err nothing(const FM_ExprEnv*, const FM_DataVect*, FM_Data*) { return kFMX_NoError; }
+FMX_Err nothing(int16_t, const FM_ExprEnv*, const FM_DataVect*, FM_Data*) { return kFMX_NoError; }
 
-FMX_Err fail(const FM_ExprEnv*, const FM_DataVect*, FM_Data* result) {
+FMX_Err fail(int16_t, const FM_ExprEnv*, const FM_DataVect*, FM_Data* result) {
   setText(result, u"partial");
   return 7;
 }

@@ -1,5 +1,5 @@
 // Plug-in functions the tests register with the host library themselves,
-// so that the engine's calls into the plug-in run without a bundle.
+// so that the engine's calls into the plug-in run without the plug-in file.
 #ifndef ZYLO_TESTS_HOST_FAKE_FUNCTIONS_H_
 #define ZYLO_TESTS_HOST_FAKE_FUNCTIONS_H_
 

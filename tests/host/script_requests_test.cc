@@ -40,8 +40,11 @@ TEST(ScriptRequests, QueuedForKnownScriptsAndRunWhenIdle) {
   EXPECT_EQ(request("sales", "on CHANGE", "New A"), kScriptQueued);
   EXPECT_EQ(request("Sales", "On change", "Deleted B"), kScriptQueued);
   std::vector<std::u16string> ran;
-  HostRunLoop loop([&](const ScriptRequest& r) { ran.push_back(r.scriptName + u": " + r.parameter.asText()); });
+  int idles = 0;
+  HostRunLoop loop([&](const ScriptRequest& r) { ran.push_back(r.scriptName + u": " + r.parameter.asText()); },
+                   [&] { ++idles; });
   loop.runFor(0);
+  EXPECT_EQ(idles, 1);  // the plug-in hears Idle before the queue is run
   EXPECT_EQ(ran, (std::vector<std::u16string>{u"on CHANGE: New A", u"On change: Deleted B"}));
   EXPECT_TRUE(takeScriptRequests().empty());
   setScriptLibrary(nullptr);

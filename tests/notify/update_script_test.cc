@@ -5,7 +5,6 @@
 
 #include "notify/notification_listener.h"
 #include "platform/calendarstore/change_watcher.h"
-#include "platform/foundation/run_loop.h"
 #include "tests/plugin/test_host.h"
 
 namespace zylo::testing {
@@ -17,8 +16,8 @@ struct Start {
 };
 std::vector<Start> starts;
 
-int16_t recordStart(const FM_Text* database, const FM_Text* script, uint8_t control, const FM_Data* parameter) {
-  EXPECT_EQ(control, 3);
+FMX_Err recordStart(const FM_Text* database, const FM_Text* script, uint8_t control, const FM_Data* parameter) {
+  EXPECT_EQ(control, kFMX_ScriptResume);
   starts.push_back({fmxhost::textOf(database), fmxhost::textOf(script), fmxhost::valueOf(parameter).asText(),
                     std::this_thread::get_id()});
   return 0;
@@ -58,19 +57,45 @@ TEST_F(UpdateScriptTest, OneStartPerNoticeForTheFirstIdentifierOfTheFirstKey) {
   EXPECT_EQ(starts.size(), 2u);
 }
 
-TEST_F(UpdateScriptTest, NoticesFromAnotherThreadRunInOrderOnTheOwningThread) {
+TEST_F(UpdateScriptTest, NoticesFromAnotherThreadRunInOrderOnIdle) {
   registerScript(u"Sales", u"On change");
   std::thread other([] {
     for (const char16_t* uid : {u"1", u"2", u"3"}) post(notice({{calendarstore::kDeletedRecordsKey, {uid}}}));
   });
   other.join();
-  EXPECT_TRUE(starts.empty());  // queued until the owning thread's run loop turns
-  foundation::RunLoop::current().runOnce(std::chrono::milliseconds(1000));
+  EXPECT_TRUE(starts.empty());  // queued until the host is idle
+  host_.idle(kFMXT_Unsafe);
+  EXPECT_TRUE(starts.empty());  // and says calls back are safe
+  host_.idle(kFMXT_ScriptRunning);
   ASSERT_EQ(starts.size(), 3u);
   for (size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(starts[i].parameter, u"Deleted " + std::u16string(1, char16_t(u'1' + i)));
     EXPECT_EQ(starts[i].thread, std::this_thread::get_id());
   }
+  host_.idle();
+  EXPECT_EQ(starts.size(), 3u);  // each notice starts its script once
+}
+
+// The host sends Idle on a thread of its own choosing while other threads
+// call functions, which share the error records: the plug-in serializes
+// them, so none races another (ThreadSanitizer runs this).
+TEST_F(UpdateScriptTest, IdleOnAnotherHostThreadWhileFunctionsRun) {
+  registerScript(u"Sales", u"On change");
+  std::thread store([] {
+    for (int i = 0; i < 50; ++i) post(notice({{calendarstore::kInsertedRecordsKey, {u"A"}}}));
+  });
+  std::thread idler([this] {
+    for (int i = 0; i < 50; ++i) host_.idle();
+  });
+  std::thread caller([this] {
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(textOf(host_.call(u"Zylo_GetLastError")), u"Success");
+  });
+  for (int i = 0; i < 50; ++i) host_.call(u"Zylo_Version", {text(u"long")});
+  store.join();
+  idler.join();
+  caller.join();
+  host_.idle();
+  EXPECT_EQ(starts.size(), 50u);
 }
 
 TEST_F(UpdateScriptTest, RepeatedRegistrationReplacesTheNamesOnly) {
@@ -88,7 +113,7 @@ TEST_F(UpdateScriptTest, ShutdownStopsEveryCallback) {
   std::thread([] { post(notice({{calendarstore::kInsertedRecordsKey, {u"queued"}}})); }).join();
   host_.send(kFMXT_Shutdown);
   post(notice({{calendarstore::kInsertedRecordsKey, {u"A"}}}));
-  foundation::RunLoop::current().runOnce(std::chrono::milliseconds(50));
+  host_.idle();
   EXPECT_TRUE(starts.empty());
   host_.send(kFMXT_Init);
 }

@@ -32,7 +32,7 @@ class CentralEuropeanZone final : public foundation::TimeZone {
 };
 
 // Answers the instant its timestamp parameter names, as GMT date text.
-FMX_Err echoInstant(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
+FMX_Err echoInstant(int16_t, const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
   return runExternalFunction(result, [&] {
     FunctionFrame frame(parms, result);
     auto date = frame.timestamp(0);
@@ -43,7 +43,7 @@ FMX_Err echoInstant(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result
   });
 }
 
-FMX_Err echoTimestamp(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
+FMX_Err echoTimestamp(int16_t, const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
   return runExternalFunction(result, [&] {
     FunctionFrame frame(parms, result);
     auto date = frame.timestamp(0);
@@ -53,7 +53,7 @@ FMX_Err echoTimestamp(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* resu
   });
 }
 
-FMX_Err echoText(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
+FMX_Err echoText(int16_t, const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
   return runExternalFunction(result, [&] {
     FunctionFrame frame(parms, result);
     auto first = frame.text(0);
@@ -66,7 +66,7 @@ FMX_Err echoText(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
 
 // A body that reaches a store which fails with an exception of the wrong
 // kind: the boundary must still answer the host.
-FMX_Err reachBrokenStore(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
+FMX_Err reachBrokenStore(int16_t, const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
   return runExternalFunction(result, [&] {
     FunctionFrame frame(parms, result);
     frame.clearErrors();

@@ -2,34 +2,31 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 
 #include "plugin/plugin_entry.h"
 #include "plugin/string_resources.h"
+#include "plugin/string_table.h"
 #include "tests/plugin/test_host.h"
 
 namespace zylo::testing {
 namespace {
 
-// A bundle of our own in a temp folder, with entries of known lengths.
+// A table of our own, with entries of known lengths, read the way the
+// built-in one is.
 class StringTableTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("zylo-strings-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(folder_);
-    std::ofstream(folder_ / "Zylo.strings") << "\"Zylo 1\" = \"options\";\n"
-                                               "\"Zylo 7\" = \"12345678\";\n"
-                                               "\"Zylo 9\" = \"123456789\";\n"
-                                               "\"Zylo 131\" = \"not this one\";\n"
-                                               "\"Zylo 200\" = \"NoParenthesis\";\n";
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
-  std::filesystem::path folder_;
+  std::shared_ptr<const foundation::StringsTable> table_ =
+      std::make_shared<const foundation::StringsTable>(*foundation::parseStringsFile(
+          "\"Zylo 1\" = \"options\";\n"
+          "\"Zylo 7\" = \"12345678\";\n"
+          "\"Zylo 9\" = \"123456789\";\n"
+          "\"Zylo 131\" = \"not this one\";\n"
+          "\"Zylo 200\" = \"NoParenthesis\";\n"));
 };
 
 TEST_F(StringTableTest, WritesOnlyEntriesShorterThanCapacityLessOne) {
-  TestHost host(testPlatform(), folder_);
+  TestHost host(testPlatform(), table_);
   EXPECT_EQ(host.requestString(9, 10), std::u16string(10, u'x'));
   std::u16string eight = host.requestString(7, 10);
   EXPECT_EQ(eight.substr(0, 9), std::u16string(u"12345678\0", 9));
@@ -39,25 +36,25 @@ TEST_F(StringTableTest, WritesOnlyEntriesShorterThanCapacityLessOne) {
 }
 
 TEST_F(StringTableTest, Request131AnswersString1) {
-  TestHost host(testPlatform(), folder_);
+  TestHost host(testPlatform(), table_);
   EXPECT_EQ(host.requestString(131, 20).substr(0, 8), std::u16string(u"options\0", 8));
 }
 
 TEST_F(StringTableTest, AnsweredBeforeAnyStartUp) {
+  installStringTable(table_);
   FMX_ExternCallStruct call{};
   std::u16string buffer(20, u'x');
-  const std::string bundle = folder_.string();
   call.whichCall = kFMXT_GetString;
   call.parm1 = 1;
   call.parm3 = 20;
   call.result = reinterpret_cast<intptr_t>(buffer.data());
-  call.bundlePath = bundle.c_str();
   FMExternCallProc(&call);
+  installStringTable(nullptr);
   EXPECT_EQ(buffer.substr(0, 8), std::u16string(u"options\0", 8));
 }
 
 TEST_F(StringTableTest, HostTextTakesTheNameBeforeTheParenthesis) {
-  TestHost host(testPlatform(), folder_);
+  TestHost host(testPlatform(), table_);
   fmx::Text name;
   Do_GetString(200, name, true);
   EXPECT_EQ(fmxhost::textOf(name.get()), u"NoParenthesis");
@@ -72,6 +69,21 @@ TEST(ShippedStringTable, NamesComeFromThePrototypes) {
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(f->id, 156);
   EXPECT_EQ(f->prototype.substr(0, f->name.size() + 1), f->name + u"(");
+}
+
+// The host learns from the options which messages to send: Init and
+// Shutdown, Idle (the update scripts start there), session and file shutdown.
+TEST(ShippedStringTable, OptionsAskForInitIdleAndShutdowns) {
+  TestHost host;
+  EXPECT_EQ(host.requestString(131, 20).substr(0, 12), std::u16string(u"Zylo1nnYYYn\0", 12));
+}
+
+TEST(ShippedStringTable, BuiltInTableIsTheSourceFile) {
+  std::ifstream file(ZYLO_STRINGS_FILE, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  ASSERT_FALSE(bytes.empty());
+  EXPECT_EQ(builtInStringsFile(), bytes);
+  EXPECT_EQ(stringTable().size(), foundation::parseStringsFile(bytes)->size());
 }
 
 }  // namespace

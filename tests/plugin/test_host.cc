@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "plugin/plugin_entry.h"
+#include "plugin/string_table.h"
 
 namespace zylo::testing {
 
@@ -14,43 +15,57 @@ PlatformServices testPlatform() {
           [] {}};
 }
 
-TestHost::TestHost(PlatformServices services, std::filesystem::path bundle, uint16_t hostVersion)
-    : bundle_(bundle.string()), hostVersion_(hostVersion) {
+TestHost::TestHost(PlatformServices services, std::shared_ptr<const foundation::StringsTable> strings,
+                   uint16_t hostVersion)
+    : hostVersion_(hostVersion) {
   installPlatformServices(std::move(services));
+  installStringTable(std::move(strings));
   startUp_ = send(kFMXT_Init);
 }
 
-TestHost::~TestHost() { send(kFMXT_Shutdown); }
+TestHost::~TestHost() {
+  send(kFMXT_Shutdown);
+  installStringTable(nullptr);
+}
 
 FMX_ExternCallStruct TestHost::callStruct(uint8_t message) {
   FMX_ExternCallStruct call{};
   call.whichCall = message;
-  call.extnVersion = hostVersion_;
-  call.bundlePath = bundle_.c_str();
+  call.extnVersion = static_cast<int16_t>(hostVersion_);
+  call.unusedID = -1;
   call.cStartScript = startScript_;
   return call;
 }
 
 intptr_t TestHost::send(uint8_t message, intptr_t result) {
-  last_ = callStruct(message);
-  last_.result = result;
-  FMExternCallProc(&last_);
-  return last_.result;
+  FMX_ExternCallStruct call = callStruct(message);
+  call.result = result;
+  FMExternCallProc(&call);
+  return call.result;
+}
+
+void TestHost::idle(uint8_t level) {
+  FMX_ExternCallStruct call = callStruct(kFMXT_Idle);
+  call.parm1 = level;
+  FMExternCallProc(&call);
+}
+
+void TestHost::setStartScript(FMX_StartScriptCall callback) {
+  startScript_ = callback;
+  idle();
 }
 
 std::u16string TestHost::requestString(uint32_t number, int32_t capacity) {
   std::u16string buffer(static_cast<size_t>(capacity), u'x');
-  last_ = callStruct(kFMXT_GetString);
-  last_.parm1 = number;
-  last_.parm3 = capacity;
-  last_.result = reinterpret_cast<intptr_t>(buffer.data());
-  FMExternCallProc(&last_);
+  FMX_ExternCallStruct call = callStruct(kFMXT_GetString);
+  call.parm1 = static_cast<uint8_t>(number);
+  call.parm3 = static_cast<uint64_t>(capacity);
+  call.result = reinterpret_cast<intptr_t>(buffer.data());
+  FMExternCallProc(&call);
   return buffer;
 }
 
 fmxhost::Value TestHost::call(std::u16string_view name, std::vector<fmxhost::Value> params) {
-  // The plug-in reads the callback from the latest call structure.
-  last_.cStartScript = startScript_;
   const fmxhost::Function* f = fmxhost::findFunction(name);
   if (!f) {
     ADD_FAILURE() << "no function registered under that name";

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/fmx/host/host_api.h"
+#include "platform/foundation/strings_file.h"
 #include "plugin/platform_services.h"
 
 namespace zylo::testing {
@@ -27,10 +28,12 @@ class FixedOsVersion : public foundation::OsVersion {
 // store; each field can be replaced before the host starts.
 PlatformServices testPlatform();
 
+// Starts the plug-in on construction and shuts it down on destruction. The
+// string table is the built-in one unless `strings` is given.
 class TestHost {
  public:
   explicit TestHost(PlatformServices services = testPlatform(),
-                    std::filesystem::path bundle = ZYLO_TEST_BUNDLE_DIR,
+                    std::shared_ptr<const foundation::StringsTable> strings = nullptr,
                     uint16_t hostVersion = 60);
   ~TestHost();
 
@@ -39,16 +42,18 @@ class TestHost {
   fmxhost::Value call(std::u16string_view name, std::vector<fmxhost::Value> params = {});
   // Sends one message with the given fields and answers the result field.
   intptr_t send(uint8_t message, intptr_t result = 0);
-  // The script-start callback the host hands the plug-in from now on.
-  void setStartScript(FMX_StartScriptCall callback) { startScript_ = callback; }
+  // The script-start callback the host hands the plug-in from now on (with
+  // an Idle message at once).
+  void setStartScript(FMX_StartScriptCall callback);
+  // Sends Idle at that level: the plug-in starts the scripts of the notices
+  // queued since.
+  void idle(uint8_t level = kFMXT_UserIdle);
   // A string request into a buffer of `capacity` units filled with 'x'.
   std::u16string requestString(uint32_t number, int32_t capacity);
 
  private:
   FMX_ExternCallStruct callStruct(uint8_t message);
-  std::string bundle_;
   uint16_t hostVersion_;
-  FMX_ExternCallStruct last_{};
   FMX_StartScriptCall startScript_ = nullptr;
   intptr_t startUp_ = 0;
 };

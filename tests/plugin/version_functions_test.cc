@@ -10,7 +10,7 @@ namespace zylo::testing {
 namespace {
 
 // Fails the way a context operation does: it leaves 9001.
-FMX_Err failWithItemNotFound(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
+FMX_Err failWithItemNotFound(int16_t, const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
   return runExternalFunction(result, [&] {
     FunctionFrame frame(parms, result);
     frame.clearErrors();

@@ -53,27 +53,44 @@ struct FM_ExprEnv {};
 
 namespace fmxhost {
 
-// Runs the body of one C entry point: reports success, or turns an
-// exception into the failure code, so none crosses the C interface.
+// Whether the injected fault (host_api.h) hits this call of `function`;
+// answers the code to report, or kFMX_NoError. Counts the call either way.
+int32_t injectedFault(const char* function);
+
+// Runs the body of one C entry point named `function`: on success the error
+// block is left as the caller set it; a failure (an injected one, or an
+// exception of the body) writes its code there, so none crosses the C
+// interface.
 template <class Result, class Body>
-Result guarded(FMX_Err* err, Result onFailure, Body&& body) {
-  try {
-    *err = kFMX_NoError;
-    return body();
-  } catch (const std::bad_alloc&) {
-    *err = kFMX_BadAlloc;
-  } catch (...) {
-    *err = kFMX_Failure;
+Result guarded(const char* function, FMX_ErrorBlock* err, Result onFailure, Body&& body) {
+  int32_t code = injectedFault(function);
+  if (code == kFMX_NoError) {
+    try {
+      return body();
+    } catch (const std::bad_alloc&) {
+      code = kFMX_BadAlloc;
+    } catch (...) {
+      code = kFMX_Failure;
+    }
   }
+  if (err) err->code = code;
   return onFailure;
 }
 
 template <class Body>
-void guardedVoid(FMX_Err* err, Body&& body) {
-  guarded(err, 0, [&] {
+void guardedVoid(const char* function, FMX_ErrorBlock* err, Body&& body) {
+  guarded(function, err, 0, [&] {
     body();
     return 0;
   });
+}
+
+// A deleter frees the object whatever it reports, so an injected failure
+// never leaves it behind.
+template <class H>
+void guardedDelete(const char* function, FMX_ErrorBlock* err, H* self) {
+  delete self;
+  guardedVoid(function, err, [] {});
 }
 
 // A failure reported on a null or otherwise unusable handle.

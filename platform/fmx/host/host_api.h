@@ -3,11 +3,12 @@
 // functions and read their results. The plug-in never includes this file.
 //
 // Thread contract: the registry and values are used from the host's
-// calculation thread only; the library takes no locks.
+// calculation thread only; the library locks only its fault-injection state.
 #ifndef ZYLO_PLATFORM_FMX_HOST_HOST_API_H_
 #define ZYLO_PLATFORM_FMX_HOST_HOST_API_H_
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -87,11 +88,28 @@ struct CallOutcome {
 };
 FMX_API CallOutcome callFunction(const Function& function, const std::vector<Value>& params);
 
+// Fault injection, for tests: from now on the `nth` call (counting from 1)
+// of the SDK function named `function` fails, reporting `code`; every other
+// call works. A deleter frees its object even when it reports the failure.
+FMX_API void injectFault(std::string_view function, int nth, int32_t code = kFMX_Failure);
+FMX_API void clearFault();
+// How often each SDK function was called since the last reset, by name.
+FMX_API std::map<std::string, int> sdkCallCounts();
+FMX_API void resetSdkCallCounts();
+
 // Reads handles the plug-in hands to the host (the texts and data value of a
 // script-start callback).
 FMX_API Value valueOf(const FM_Data* data);
 FMX_API std::u16string textOf(const FM_Text* text);
 
 }  // namespace fmxhost
+
+// Parameter vectors made through the C interface, as the host's own library
+// offers them (the plug-in only reads vectors).
+extern "C" {
+FMX_API FM_DataVect* FM_DataVect_Constructor1(FMX_ErrorBlock* err);
+FMX_API void FM_DataVect_Delete(FM_DataVect* self, FMX_ErrorBlock* err);
+FMX_API void FM_DataVect_PushBack(FM_DataVect* self, const FM_Data* data, FMX_ErrorBlock* err);
+}
 
 #endif  // ZYLO_PLATFORM_FMX_HOST_HOST_API_H_

@@ -47,7 +47,7 @@ CallOutcome callFunction(const Function& function, const std::vector<Value>& par
   for (const Value& v : params) vector.parameters.push_back(makeParameter(v));
   FM_Data result;
   const FM_ExprEnv environment;
-  const FMX_Err hostError = function.call(&environment, &vector, &result);
+  const FMX_Err hostError = function.call(function.id, &environment, &vector, &result);
   return {hostError, result.value};
 }
 
@@ -58,8 +58,8 @@ extern "C" {
 FMX_Err FM_ExprEnv_RegisterExternalFunction(const FM_QuadChar* pluginId, int16_t functionId,
                                             const FM_Text* name, const FM_Text* prototype,
                                             int16_t minArgs, int16_t maxArgs, uint32_t flags,
-                                            FMX_ExternCallPtr function, FMX_Err* err) {
-  return guarded(err, FMX_Err{kFMX_Failure}, [&] {
+                                            FMX_ExternCallPtr function, FMX_ErrorBlock* err) {
+  return guarded(__func__, err, FMX_Err{kFMX_Failure}, [&] {
     if (function == nullptr || checked(name).units.empty()) return FMX_Err{kFMX_Failure};
     fmxhost::Function f{fmxhost::pluginIdOf(checked(pluginId)), functionId, name->units,
                         checked(prototype).units, minArgs, maxArgs, flags, function};
@@ -77,8 +77,8 @@ FMX_Err FM_ExprEnv_RegisterExternalFunction(const FM_QuadChar* pluginId, int16_t
 }
 
 FMX_Err FM_ExprEnv_UnRegisterExternalFunction(const FM_QuadChar* pluginId, int16_t functionId,
-                                              FMX_Err* err) {
-  return guarded(err, FMX_Err{kFMX_Failure}, [&] {
+                                              FMX_ErrorBlock* err) {
+  return guarded(__func__, err, FMX_Err{kFMX_Failure}, [&] {
     const std::string id = fmxhost::pluginIdOf(checked(pluginId));
     fmxhost::registry().unregistrationCalls.push_back(functionId);
     const size_t removed = std::erase_if(fmxhost::registry().functions, [&](const fmxhost::Function& f) {
