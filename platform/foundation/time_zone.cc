@@ -122,15 +122,14 @@ std::shared_ptr<const TimeZone> fixedOffsetZone(int secondsEast) {
 
 std::shared_ptr<const TimeZone> namedZone(std::string_view ianaName) {
   if (!isZoneName(ianaName)) return nullptr;
-  // Zones are immutable: each file is read once for the process (and kept
-  // to its end, so no zone outlives the table).
+  // Zones are immutable: each file is read once while the code is loaded.
   static std::mutex lock;
-  static auto* known = new std::map<std::string, std::shared_ptr<const TimeZone>, std::less<>>();
+  static std::map<std::string, std::shared_ptr<const TimeZone>, std::less<>> known;
   std::lock_guard guard(lock);
-  auto found = known->find(ianaName);
-  if (found != known->end()) return found->second;
+  auto found = known.find(ianaName);
+  if (found != known.end()) return found->second;
   auto zone = readNamedZone(std::string(ianaName));
-  if (zone) known->emplace(std::string(ianaName), zone);
+  if (zone) known.emplace(std::string(ianaName), zone);
   return zone;
 }
 
