@@ -11,6 +11,7 @@
 
 #include "platform/calendarstore/item_reader.h"
 #include "tests/calendarstore/store_fixture.h"
+#include "tests/index_folder.h"
 
 namespace calendarstore::testing {
 namespace {
@@ -19,8 +20,10 @@ constexpr int kKills = 200;
 
 // The child: saves new events and edits of one stable event until killed,
 // telling the parent through `confirmations` of each save that succeeded.
-[[noreturn]] void saveUntilKilled(const std::filesystem::path& root, int run, int confirmations) {
-  VdirCalendarStore store(root, foundation::fixedOffsetZone(0), foundation::fixedClock(testNow()));
+[[noreturn]] void saveUntilKilled(const std::filesystem::path& root, const std::filesystem::path& index, int run,
+                                  int confirmations) {
+  VdirCalendarStore store(root, foundation::fixedOffsetZone(0), foundation::fixedClock(testNow()),
+                          systemFileSystem(), zylo::testing::testIndexFolder(index));
   auto calendar = store.calendarWithUID(u"cal");
   for (int k = 0;; ++k) {
     zylo::StoreError error;
@@ -56,7 +59,7 @@ TEST_F(StoreTest, SavesSurviveBeingKilledAtAnyMoment) {
     ASSERT_GE(child, 0);
     if (child == 0) {
       ::close(pipeFds[0]);
-      saveUntilKilled(root_, run, pipeFds[1]);
+      saveUntilKilled(root_, indexFolder_, run, pipeFds[1]);
     }
     ::close(pipeFds[1]);
     ::usleep(std::uniform_int_distribution<useconds_t>(0, 15000)(random));
