@@ -74,7 +74,7 @@ std::unique_ptr<StoreIndex> StoreIndex::open(const fs::path& folder, const fs::p
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
-      sqlite3_close(db);
+      sqlite3_close_v2(db);
       return nullptr;
     }
     std::unique_ptr<StoreIndex> index(new StoreIndex(db, file));
@@ -89,7 +89,7 @@ std::unique_ptr<StoreIndex> StoreIndex::open(const fs::path& folder, const fs::p
 StoreIndex::~StoreIndex() {
   sqlite3_finalize(selectCalendar_);
   sqlite3_finalize(selectFile_);
-  sqlite3_close(db_);
+  sqlite3_close_v2(db_);
 }
 
 bool StoreIndex::setUp(const std::string& root, const std::string& identity) {
@@ -101,26 +101,27 @@ bool StoreIndex::setUp(const std::string& root, const std::string& identity) {
   };
   if (!exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;")) return false;
   if (!exec("BEGIN IMMEDIATE")) return false;
+  // Each query's statement is done with before the next change (a table
+  // cannot be dropped while a statement reads it).
+  auto firstValue = [&](const char* sql) -> std::optional<std::string> {
+    Statement query(db_, sql);
+    const int rc = query.prepared() == SQLITE_OK ? sqlite3_step(query.get()) : query.prepared();
+    check(rc);
+    if (rc != SQLITE_ROW) return std::nullopt;
+    return textColumn(query.get(), 0);
+  };
   bool ok = true;
-  {
-    Statement version(db_, "PRAGMA user_version");
-    ok = version.prepared() == SQLITE_OK && sqlite3_step(version.get()) == SQLITE_ROW;
-    if (ok && sqlite3_column_int(version.get(), 0) != kFormat) {
-      const std::string schema = std::string(kSchema) + "PRAGMA user_version=" + std::to_string(kFormat);
-      ok = exec(schema.c_str());
-    }
+  const bool ours = firstValue("PRAGMA user_version") == std::to_string(kFormat) &&
+                    firstValue("SELECT count(*) FROM meta") && firstValue("SELECT count(*) FROM files");
+  if (!ours) {
+    ok = exec((std::string(kSchema) + "PRAGMA user_version=" + std::to_string(kFormat)).c_str());
   }
   // Rows made for another root or under another identity are dropped.
   const std::string wanted = root + '\n' + identity;
-  if (ok) {
-    Statement meta(db_, "SELECT value FROM meta WHERE key='identity'");
-    ok = meta.prepared() == SQLITE_OK;
-    const bool same = ok && sqlite3_step(meta.get()) == SQLITE_ROW && textColumn(meta.get(), 0) == wanted;
-    if (ok && !same) {
-      Statement replace(db_, "INSERT OR REPLACE INTO meta(key, value) VALUES('identity', ?)");
-      bindText(replace.get(), 1, wanted);
-      ok = exec("DELETE FROM files") && replace.prepared() == SQLITE_OK && sqlite3_step(replace.get()) == SQLITE_DONE;
-    }
+  if (ok && firstValue("SELECT value FROM meta WHERE key='identity'") != wanted) {
+    Statement replace(db_, "INSERT OR REPLACE INTO meta(key, value) VALUES('identity', ?)");
+    bindText(replace.get(), 1, wanted);
+    ok = exec("DELETE FROM files") && replace.prepared() == SQLITE_OK && sqlite3_step(replace.get()) == SQLITE_DONE;
   }
   if (!db_) return false;
   if (!exec(ok ? "COMMIT" : "ROLLBACK")) return false;
@@ -142,7 +143,7 @@ void StoreIndex::check(int rc) {
   sqlite3_finalize(selectCalendar_);
   sqlite3_finalize(selectFile_);
   selectCalendar_ = selectFile_ = nullptr;
-  sqlite3_close(db_);
+  sqlite3_close_v2(db_);
   db_ = nullptr;
   pending_.clear();
   removeIndexFiles(file_);

@@ -1,6 +1,7 @@
 // A process saving events is killed at random moments, again and again:
-// every file left parses, no temporary file passes for an item, and every
-// save that answered success is there with its content.
+// every file left parses, no temporary file passes for an item, every
+// save that answered success is there with its content, and the index the
+// processes kept answers as the files do.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -99,6 +100,19 @@ TEST_F(StoreTest, SavesSurviveBeingKilledAtAnyMoment) {
   last >> lastRun >> lastK;
   now >> nowRun >> nowK;
   EXPECT_GE(std::make_pair(nowRun, nowK), std::make_pair(lastRun, lastK)) << title << " after " << lastEdit;
+  // The index the killed processes kept answers as the files do.
+  auto everything = [](VdirCalendarStore& s) {
+    std::vector<std::string> seen;
+    for (const auto& e : *s.eventsWithPredicate(
+             *zylo::EventPredicate::eventPredicateWithStartDate(utc(2026, 1, 1), utc(2027, 1, 1), s.calendars()))) {
+      seen.push_back(foundation::toUtf8(e->uid() + u" " + *e->title()));
+    }
+    return seen;
+  };
+  VdirCalendarStore indexed(root_, foundation::fixedOffsetZone(0), foundation::fixedClock(testNow()),
+                            systemFileSystem(), indexFolder_);
+  VdirCalendarStore plain(root_, foundation::fixedOffsetZone(0), foundation::fixedClock(testNow()));
+  EXPECT_EQ(everything(indexed), everything(plain));
   std::cout << "[ info ] " << created.size() << " confirmed new events, last edit " << lastEdit << "\n";
 }
 
