@@ -130,7 +130,8 @@ bool StoreIndex::setUp(const std::string& root, const std::string& identity) {
 
 bool StoreIndex::prepare() {
   return db_ &&
-         sqlite3_prepare_v2(db_, "SELECT name, modified, size, inode, print, contents FROM files WHERE calendar=?", -1,
+         sqlite3_prepare_v2(db_, "SELECT name, modified, size, inode, print, contents FROM files WHERE calendar=? ORDER BY name",
+                            -1,
                             &selectCalendar_, nullptr) == SQLITE_OK &&
          sqlite3_prepare_v2(db_,
                             "SELECT name, modified, size, inode, print, contents FROM files"
@@ -159,13 +160,13 @@ StoreIndex::Row StoreIndex::rowFrom(sqlite3_stmt* s) {
   return row;
 }
 
-std::map<std::string, StoreIndex::Row> StoreIndex::rowsOf(const std::string& calendar) {
-  std::map<std::string, Row> rows;
+std::vector<std::pair<std::string, StoreIndex::Row>> StoreIndex::rowsOf(const std::string& calendar) {
+  std::vector<std::pair<std::string, Row>> rows;
   if (!db_) return rows;
   bindText(selectCalendar_, 1, calendar);
   int rc;
   while ((rc = sqlite3_step(selectCalendar_)) == SQLITE_ROW) {
-    rows.emplace_hint(rows.end(), textColumn(selectCalendar_, 0), rowFrom(selectCalendar_));
+    rows.emplace_back(textColumn(selectCalendar_, 0), rowFrom(selectCalendar_));
   }
   sqlite3_reset(selectCalendar_);
   check(rc);

@@ -13,7 +13,6 @@
 #define ZYLO_PLATFORM_CALENDARSTORE_STORE_INDEX_H_
 
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -46,7 +45,8 @@ class StoreIndex {
     std::optional<uint64_t> contentPrint;
     std::string contents;
   };
-  std::map<std::string, Row> rowsOf(const std::string& calendar);
+  // By file name, ascending.
+  std::vector<std::pair<std::string, Row>> rowsOf(const std::string& calendar);
   std::optional<Row> rowOf(const std::string& calendar, const std::string& file);
 
   // Changes wait until `commit` writes them together; one that cannot be

@@ -1,5 +1,6 @@
 #include "platform/calendarstore/vdir_calendar_store.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/eventfd.h>
 #include <sys/stat.h>
@@ -119,6 +120,35 @@ FileBytes readBytes(const fs::path& path) {
   return file;
 }
 
+// A calendar folder's names: item files sorted, the others as found. Stamps
+// are taken relative to the open folder.
+class FolderListing {
+ public:
+  explicit FolderListing(const fs::path& folder) : dir_(::opendir(folder.c_str())) {
+    if (dir_ == nullptr) return;
+    while (const dirent* e = ::readdir(dir_)) {
+      std::string name = e->d_name;
+      if (name == "." || name == "..") continue;
+      (isItemFileName(name) ? items : others).push_back(std::move(name));
+    }
+    std::sort(items.begin(), items.end());
+  }
+  ~FolderListing() {
+    if (dir_) ::closedir(dir_);
+  }
+  FolderListing(const FolderListing&) = delete;
+  FolderListing& operator=(const FolderListing&) = delete;
+
+  bool stat(const std::string& name, struct stat& st) const {
+    return dir_ && ::fstatat(::dirfd(dir_), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+  }
+
+  std::vector<std::string> items, others;
+
+ private:
+  DIR* dir_;
+};
+
 int64_t realTimeNanoseconds() {
   timespec now{};
   ::clock_gettime(CLOCK_REALTIME, &now);
@@ -196,8 +226,12 @@ void VdirCalendarStore::readItemsOf(const zylo::CalendarList& calendars) {
   }
 }
 
+// Watching a folder costs the system a walk over its entries, so only the
+// folders whose items were read are watched; the others' few metadata
+// files are read again at every query.
 void VdirCalendarStore::readItemsOf(CalendarEntry& entry) {
   if (entry.itemsRead) return;
+  watch_->watchCalendar(entry.info.folderName, folderOf(entry));
   rescanCalendar(entry);
   entry.itemsRead = true;
   if (index_) index_->commit();
@@ -225,12 +259,10 @@ void VdirCalendarStore::refreshFolders() {
   }
   if (changes.root) rescanRoot();
   for (auto& [name, entry] : calendars_) {
-    if (!changes.everything && !changes.calendars.contains(name)) continue;
-    if (entry.itemsRead) {
-      rescanCalendar(entry);
-    } else {
+    if (!entry.itemsRead) {
       entry.info = readCalendarInfo(folderOf(entry));
-      ++generation_;
+    } else if (changes.everything || changes.calendars.contains(name)) {
+      rescanCalendar(entry);
     }
   }
   // Also what the last operation's writes recorded.
@@ -248,14 +280,14 @@ void VdirCalendarStore::rescanRoot() {
   for (; it != fs::directory_iterator(); it.increment(error)) {
     const std::string name = it->path().filename().string();
     if (!isCalendarFolderName(name) || !it->is_directory(error) || it->is_symlink(error)) continue;
-    watch_->watchCalendar(name, it->path());
     auto known = calendars_.find(name);
     if (known != calendars_.end()) {
+      if (known->second.itemsRead) watch_->watchCalendar(name, it->path());
       found.emplace(name, std::move(known->second));
     } else {
       // Once every item was read, a new calendar's items are news at once.
       CalendarEntry entry;
-      entry.info = readCalendarInfo(it->path());
+      entry.info.folderName = name;
       if (loaded_) readItemsOf(entry);
       found.emplace(name, std::move(entry));
     }
@@ -275,50 +307,45 @@ void VdirCalendarStore::rescanCalendar(CalendarEntry& entry) {
   entry.info = readCalendarInfo(folder);
   ++generation_;  // the title or colour may have changed
   const std::string& calendar = entry.info.folderName;
-  // A first read takes all the index knows of the folder at once; later
-  // ones ask only about files this process has not seen.
-  std::map<std::string, StoreIndex::Row> rows;
+  const FolderListing listing(folder);
+  for (const std::string& name : listing.others) removeIfStaleTemporary(folder / name);
+  // A first read takes all the index knows of the folder at once, in name
+  // order as the listing; later ones ask only about files not seen yet.
+  std::vector<std::pair<std::string, StoreIndex::Row>> rows;
   if (index_ && !entry.itemsRead) rows = index_->rowsOf(calendar);
+  auto row = rows.begin();
   std::map<std::string, ItemFile> files;
-  std::error_code error;
-  for (fs::directory_iterator it(folder, error); !error && it != fs::directory_iterator();
-       it.increment(error)) {
-    const std::string name = it->path().filename().string();
-    if (!isItemFileName(name)) {
-      removeIfStaleTemporary(it->path());
-      continue;
-    }
+  for (const std::string& name : listing.items) {
     auto known = entry.files.find(name);
     struct stat st;
-    const bool stamped = ::lstat(it->path().c_str(), &st) == 0;
+    const bool stamped = listing.stat(name, st);
     if (known != entry.files.end() && stamped && known->second.stamp == stampOf(st)) {
-      files.emplace(name, std::move(known->second));
+      files.emplace_hint(files.end(), name, std::move(known->second));
       entry.files.erase(known);
       continue;
     }
-    std::optional<ItemFile> read;
-    if (index_ && stamped && known == entry.files.end()) {
-      std::optional<StoreIndex::Row> row;
-      if (auto r = rows.find(name); r != rows.end()) {
-        row = std::move(r->second);
-        rows.erase(r);
-      } else if (entry.itemsRead) {
-        row = index_->rowOf(calendar, name);
+    std::optional<StoreIndex::Row> indexed;
+    for (; row != rows.end() && row->first <= name; ++row) {
+      if (row->first == name) {
+        indexed = std::move(row->second);
+      } else {
+        index_->remove(calendar, row->first);  // its file is gone
       }
-      if (row && row->stamp == stampOf(st)) read = fromIndex(it->path(), *row);
     }
-    if (!read) read = readFile(it->path());
+    if (!indexed && index_ && entry.itemsRead && known == entry.files.end()) indexed = index_->rowOf(calendar, name);
+    std::optional<ItemFile> read;
+    if (indexed && stamped && indexed->stamp == stampOf(st)) read = fromIndex(folder / name, *indexed);
+    if (!read) read = readFile(folder / name);
     noteExternalChange(known != entry.files.end() ? known->second.item.get() : nullptr, read->item.get());
     if (known != entry.files.end()) entry.files.erase(known);
-    files.emplace(name, std::move(*read));
+    files.emplace_hint(files.end(), name, std::move(*read));
   }
-  // What is left of the old list is gone from the folder, and so are the
-  // files of rows no file claimed.
+  for (; row != rows.end(); ++row) index_->remove(calendar, row->first);
+  // What is left of the old list is gone from the folder.
   for (const auto& [name, file] : entry.files) {
     noteExternalChange(file.item.get(), nullptr);
     if (index_) index_->remove(calendar, name);
   }
-  for (const auto& [name, row] : rows) index_->remove(calendar, name);
   entry.files = std::move(files);
 }
 
