@@ -207,7 +207,7 @@ void BM_HostOpensOccurrenceAndReadsTitle(benchmark::State& state) {
     ++position;
   }
   state.counters["occurrences"] = static_cast<double>(n);
-  g_sharedFunctions->releaseItems();
+  zylo::g_sharedFunctions->releaseItems();
 }
 BENCHMARK(BM_HostOpensOccurrenceAndReadsTitle)->Unit(benchmark::kMicrosecond);
 

@@ -100,7 +100,6 @@ bool StoreIndex::setUp(const std::string& root, const std::string& identity) {
     return rc == SQLITE_OK;
   };
   if (!exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;")) return false;
-  if (!exec("BEGIN IMMEDIATE")) return false;
   // Each query's statement is done with before the next change (a table
   // cannot be dropped while a statement reads it).
   auto firstValue = [&](const char* sql) -> std::optional<std::string> {
@@ -110,14 +109,21 @@ bool StoreIndex::setUp(const std::string& root, const std::string& identity) {
     if (rc != SQLITE_ROW) return std::nullopt;
     return textColumn(query.get(), 0);
   };
+  const std::string wanted = root + '\n' + identity;
+  auto current = [&] {
+    return firstValue("PRAGMA user_version") == std::to_string(kFormat) &&
+           firstValue("SELECT value FROM meta WHERE key='identity'") == wanted;
+  };
+  // Most opens find the index as they want it and write nothing.
+  if (current()) return true;
+  if (!db_ || !exec("BEGIN IMMEDIATE")) return false;
   bool ok = true;
   const bool ours = firstValue("PRAGMA user_version") == std::to_string(kFormat) &&
-                    firstValue("SELECT count(*) FROM meta") && firstValue("SELECT count(*) FROM files");
+                    firstValue("SELECT count(*) FROM sqlite_master WHERE name IN ('meta', 'files')") == "2";
   if (!ours) {
     ok = exec((std::string(kSchema) + "PRAGMA user_version=" + std::to_string(kFormat)).c_str());
   }
   // Rows made for another root or under another identity are dropped.
-  const std::string wanted = root + '\n' + identity;
   if (ok && firstValue("SELECT value FROM meta WHERE key='identity'") != wanted) {
     Statement replace(db_, "INSERT OR REPLACE INTO meta(key, value) VALUES('identity', ?)");
     bindText(replace.get(), 1, wanted);
