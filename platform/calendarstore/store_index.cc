@@ -66,8 +66,10 @@ fs::path StoreIndex::fileFor(const fs::path& folder, const fs::path& root) {
 
 std::unique_ptr<StoreIndex> StoreIndex::open(const fs::path& folder, const fs::path& root,
                                              const std::string& identity) {
+  // The index repeats what the calendars hold: a folder made for it is
+  // the user's alone.
   std::error_code error;
-  fs::create_directories(folder, error);
+  if (fs::create_directories(folder, error)) fs::permissions(folder, fs::perms::owner_all, error);
   const fs::path file = fileFor(folder, root);
   // A damaged index is removed and made again, once.
   for (int attempt = 0; attempt < 2; ++attempt) {

@@ -320,8 +320,7 @@ void VdirCalendarStore::rescanCalendar(CalendarEntry& entry) {
     struct stat st;
     const bool stamped = listing.stat(name, st);
     if (known != entry.files.end() && stamped && known->second.stamp == stampOf(st)) {
-      files.emplace_hint(files.end(), name, std::move(known->second));
-      entry.files.erase(known);
+      files.insert(files.end(), entry.files.extract(known));
       continue;
     }
     std::optional<StoreIndex::Row> indexed;
