@@ -226,9 +226,6 @@ void VdirCalendarStore::readItemsOf(const zylo::CalendarList& calendars) {
   }
 }
 
-// Watching a folder costs the system a walk over its entries, so only the
-// folders whose items were read are watched; the others' few metadata
-// files are read again at every query.
 void VdirCalendarStore::readItemsOf(CalendarEntry& entry) {
   if (entry.itemsRead) return;
   watch_->watchCalendar(entry.info.folderName, folderOf(entry));
@@ -238,6 +235,12 @@ void VdirCalendarStore::readItemsOf(CalendarEntry& entry) {
 }
 
 void VdirCalendarStore::refreshFolders() {
+  // Also what the last operation's writes recorded.
+  if (index_) index_->commit();
+  FolderWatch::Changes changes;
+  if (watch_) changes = watch_->takeChanges();
+  // While the watch reports nothing, nothing the store read has changed.
+  if (watch_ && watch_->active() && !changes.root && changes.calendars.empty()) return;
   std::error_code error;
   const fs::file_status status = fs::status(root_, error);
   if (!fs::exists(status)) {
@@ -248,8 +251,6 @@ void VdirCalendarStore::refreshFolders() {
   } else if (!fs::is_directory(status)) {
     throw CalendarStoreException(u"The calendar folder " + rootText(root_) + u" is not a folder.");
   }
-  FolderWatch::Changes changes;
-  if (watch_) changes = watch_->takeChanges();
   if (!watch_ || (changes.everything && watch_->active())) {
     // First use, or the watch lost track (the root itself moved): watch
     // everything afresh.
@@ -259,14 +260,19 @@ void VdirCalendarStore::refreshFolders() {
   }
   if (changes.root) rescanRoot();
   for (auto& [name, entry] : calendars_) {
-    if (!entry.itemsRead) {
-      entry.info = readCalendarInfo(folderOf(entry));
-    } else if (changes.everything || changes.calendars.contains(name)) {
-      rescanCalendar(entry);
-    }
+    if (entry.itemsRead && (changes.everything || changes.calendars.contains(name))) rescanCalendar(entry);
   }
-  // Also what the last operation's writes recorded.
   if (index_) index_->commit();
+}
+
+// Watching a folder costs the system a walk over its entries, so only the
+// folders whose items were read are watched; the others' few metadata
+// files are read again whenever their titles are asked for.
+void VdirCalendarStore::refreshCalendarList() {
+  refreshFolders();
+  for (auto& [name, entry] : calendars_) {
+    if (!entry.itemsRead) entry.info = readCalendarInfo(folderOf(entry));
+  }
 }
 
 void VdirCalendarStore::rescanRoot() {
@@ -552,7 +558,7 @@ std::vector<const VdirCalendarStore::CalendarEntry*> VdirCalendarStore::entriesO
 
 std::vector<std::shared_ptr<zylo::CalCalendar>> VdirCalendarStore::calendars() {
   std::lock_guard guard(lock_);
-  refreshFolders();
+  refreshCalendarList();
   std::vector<std::shared_ptr<zylo::CalCalendar>> list;
   for (const auto& [name, entry] : calendars_) list.push_back(calendarObject(entry));
   return list;
@@ -560,7 +566,7 @@ std::vector<std::shared_ptr<zylo::CalCalendar>> VdirCalendarStore::calendars() {
 
 std::shared_ptr<zylo::CalCalendar> VdirCalendarStore::calendarWithUID(const foundation::String& uid) {
   std::lock_guard guard(lock_);
-  refreshFolders();
+  refreshCalendarList();
   auto it = calendars_.find(foundation::toUtf8(uid));
   return it == calendars_.end() ? nullptr : calendarObject(it->second);
 }

@@ -111,9 +111,10 @@ class VdirCalendarStore final : public zylo::CalendarStore {
   // Reading (vdir_calendar_store.cc).
   // Brings every calendar and its items up to date with the disk.
   void refresh();
-  // The same for the calendars' folders and titles only, and then for the
-  // items of those in `calendars`.
+  // The same for the calendar folders and the calendars whose items were
+  // read; then with the titles of all, or the items of those in `calendars`.
   void refreshFolders();
+  void refreshCalendarList();
   void readItemsOf(const zylo::CalendarList& calendars);
   void readItemsOf(CalendarEntry& entry);
   void rescanRoot();
