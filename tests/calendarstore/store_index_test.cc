@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -175,6 +177,39 @@ TEST_F(StoreIndexTest, TwoStoresShareOneIndex) {
     EXPECT_EQ(*reader.eventWithUID(u"a", std::nullopt)->title(), event->title());
   }
   EXPECT_EQ((indexed(), titleOf("a")), "Round 4");
+}
+
+// Two processes saving into one store at once, each with the index: both
+// see every event, and so does a later process.
+TEST_F(StoreIndexTest, TwoProcessesSavingAtOnceLoseNothing) {
+  constexpr int kSaves = 30;
+  auto saveEvents = [&](VdirCalendarStore& store, const std::string& prefix) {
+    for (int k = 0; k < kSaves; ++k) {
+      auto e = zylo::CalEvent::event();
+      e->setCalendar(store.calendarWithUID(u"cal"));
+      e->setUid(foundation::fromUtf8(prefix + std::to_string(k)));
+      e->setTitle(e->uid());
+      e->setStartDate(utc(2026, 6, 20, 8));
+      zylo::StoreError error;
+      if (!store.saveEvent(*e, zylo::CalSpan::kAllEvents, error)) return false;
+    }
+    return true;
+  };
+  indexed();
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    VdirCalendarStore mine(root_, zone_, foundation::fixedClock(testNow()), systemFileSystem(), indexFolder_);
+    _exit(saveEvents(mine, "child-") ? 0 : 1);
+  }
+  EXPECT_TRUE(saveEvents(*store_, "parent-"));
+  int status;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(events(utc(2026, 6, 1), utc(2026, 7, 1))->size(), 2u * kSaves);
+  indexed();
+  EXPECT_EQ(events(utc(2026, 6, 1), utc(2026, 7, 1))->size(), 2u * kSaves);
+  EXPECT_EQ(titleOf("child-" + std::to_string(kSaves - 1)), "child-" + std::to_string(kSaves - 1));
 }
 
 TEST_F(StoreIndexTest, SkippedFilesStaySkippedWithTheirReason) {
