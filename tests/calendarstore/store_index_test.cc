@@ -212,6 +212,31 @@ TEST_F(StoreIndexTest, TwoProcessesSavingAtOnceLoseNothing) {
   EXPECT_EQ(titleOf("child-" + std::to_string(kSaves - 1)), "child-" + std::to_string(kSaves - 1));
 }
 
+// Listing calendars reads their folders only; a fetch reads the items of
+// the calendars it names.
+TEST_F(StoreIndexTest, ItemsAreReadWhenAQueryFirstNeedsThem) {
+  makeCalendar("other", "Other");
+  writeEvent("a", "Home event");
+  writeItem("other", "b.ics", "BEGIN:VEVENT\nUID:b\nDTSTART:20260620T080000Z\nEND:VEVENT\n");
+  auto rows = [&] {
+    sqlite3* db;
+    EXPECT_EQ(sqlite3_open(indexFile().c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* s;
+    sqlite3_prepare_v2(db, "SELECT group_concat(name) FROM files", -1, &s, nullptr);
+    sqlite3_step(s);
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+    std::string names = text ? text : "";
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return names;
+  };
+  ASSERT_EQ(indexed().calendars().size(), 2u);
+  EXPECT_EQ(rows(), "");
+  store_->eventsWithPredicate(*zylo::EventPredicate::eventPredicateWithStartDate(
+      utc(2026, 6, 1), utc(2026, 7, 1), {store_->calendarWithUID(u"cal")}));
+  EXPECT_EQ(rows(), "a.ics");
+}
+
 TEST_F(StoreIndexTest, SkippedFilesStaySkippedWithTheirReason) {
   writeItem("cal", "two.ics",
             "BEGIN:VEVENT\nUID:x\nDTSTART:20260620T080000Z\nEND:VEVENT\n"
