@@ -1,6 +1,10 @@
 // The store at the size a busy user reaches: 10,000 single events over a
-// year and 100 weekly repeating ones, in two calendars. Measures opening the
-// root and answering a 30-day fetch, and a positional walk over that fetch.
+// year and 100 weekly repeating ones, in two calendars (and ten times that),
+// each file with a Berlin VTIMEZONE as calendar programs write them.
+// Measures what a new process pays for its first answers (with the index a
+// former process left, and without one), listing calendars, a repeated
+// fetch, a fetch after another program changed a file, and a positional
+// walk over a fetch.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -8,58 +12,85 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <thread>
 
 #include "platform/calendarstore/vdir_calendar_store.h"
+#include "plugin/plugin_state.h"
+#include "tests/plugin/test_host.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono;
 
-// The generated root, removed when the benchmark ends.
+constexpr const char* kBerlin =
+    "BEGIN:VTIMEZONE\r\nTZID:Europe/Berlin\r\nBEGIN:DAYLIGHT\r\nTZOFFSETFROM:+0100\r\nTZOFFSETTO:+0200\r\n"
+    "TZNAME:CEST\r\nDTSTART:19700329T020000\r\nRRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU\r\nEND:DAYLIGHT\r\n"
+    "BEGIN:STANDARD\r\nTZOFFSETFROM:+0200\r\nTZOFFSETTO:+0100\r\nTZNAME:CET\r\nDTSTART:19701025T030000\r\n"
+    "RRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n";
+
+// A generated root with its index folder beside it, removed when the
+// benchmark ends.
 struct BenchRoot {
-  fs::path path;
+  BenchRoot(int singles, int weeklies);
   ~BenchRoot() {
     std::error_code ignored;
     fs::remove_all(path, ignored);
+    fs::remove_all(index, ignored);
   }
+  BenchRoot(const BenchRoot&) = delete;
+  BenchRoot& operator=(const BenchRoot&) = delete;
+  fs::path path, index;
 };
 
-const fs::path& benchRoot() {
-  static const BenchRoot root{[] {
-    fs::path r = fs::temp_directory_path() / ("zylo-bench-" + std::to_string(::getpid()));
-    for (const char* calendar : {"home", "work"}) fs::create_directories(r / calendar);
-    char text[512];
-    for (int i = 0; i < 10000; ++i) {
-      const int day = i % 365, hour = 8 + i % 10;
-      const auto date = year_month_day{sys_days{year{2026} / 1 / 1} + days{day}};
-      std::snprintf(text, sizeof text,
-                    "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Bench//EN\r\nBEGIN:VEVENT\r\n"
-                    "UID:single-%d\r\nDTSTAMP:20260101T000000Z\r\n"
-                    "DTSTART;TZID=Europe/Berlin:%04d%02u%02uT%02d0000\r\n"
-                    "DTEND;TZID=Europe/Berlin:%04d%02u%02uT%02d3000\r\nSUMMARY:Event %d\r\n"
-                    "END:VEVENT\r\nEND:VCALENDAR\r\n",
-                    i, int(date.year()), unsigned(date.month()), unsigned(date.day()), hour,
-                    int(date.year()), unsigned(date.month()), unsigned(date.day()), hour, i);
-      std::ofstream(r / (i % 2 ? "home" : "work") / ("single-" + std::to_string(i) + ".ics")) << text;
-    }
-    for (int i = 0; i < 100; ++i) {
-      std::snprintf(text, sizeof text,
-                    "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Bench//EN\r\nBEGIN:VEVENT\r\n"
-                    "UID:weekly-%d\r\nDTSTAMP:20250101T000000Z\r\n"
-                    "DTSTART;TZID=Europe/Berlin:202501%02dT%02d0000\r\nDURATION:PT1H\r\n"
-                    "RRULE:FREQ=WEEKLY\r\nSUMMARY:Weekly %d\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n",
-                    i, 1 + i % 28, 7 + i % 12, i);
-      std::ofstream(r / "work" / ("weekly-" + std::to_string(i) + ".ics")) << text;
-    }
-    return r;
-  }()};
-  return root.path;
+BenchRoot::BenchRoot(int singles, int weeklies)
+    : path(fs::temp_directory_path() /
+           ("zylo-bench-" + std::to_string(::getpid()) + "-" + std::to_string(singles + weeklies))),
+      index(path.string() + ".index") {
+  const fs::path& r = path;
+  for (const char* calendar : {"home", "work"}) fs::create_directories(r / calendar);
+  char text[2048];
+  for (int i = 0; i < singles; ++i) {
+    const int day = i % 365, hour = 8 + i % 10;
+    const auto date = year_month_day{sys_days{year{2026} / 1 / 1} + days{day}};
+    std::snprintf(text, sizeof text,
+                  "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Bench//EN\r\n%sBEGIN:VEVENT\r\n"
+                  "UID:single-%d\r\nDTSTAMP:20260101T000000Z\r\n"
+                  "DTSTART;TZID=Europe/Berlin:%04d%02u%02uT%02d0000\r\n"
+                  "DTEND;TZID=Europe/Berlin:%04d%02u%02uT%02d3000\r\nSUMMARY:Event %d\r\n"
+                  "END:VEVENT\r\nEND:VCALENDAR\r\n",
+                  kBerlin, i, int(date.year()), unsigned(date.month()), unsigned(date.day()), hour,
+                  int(date.year()), unsigned(date.month()), unsigned(date.day()), hour, i);
+    std::ofstream(r / (i % 2 ? "home" : "work") / ("single-" + std::to_string(i) + ".ics")) << text;
+  }
+  for (int i = 0; i < weeklies; ++i) {
+    std::snprintf(text, sizeof text,
+                  "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Bench//EN\r\n%sBEGIN:VEVENT\r\n"
+                  "UID:weekly-%d\r\nDTSTAMP:20250101T000000Z\r\n"
+                  "DTSTART;TZID=Europe/Berlin:202501%02dT%02d0000\r\nDURATION:PT1H\r\n"
+                  "RRULE:FREQ=WEEKLY\r\nSUMMARY:Weekly %d\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n",
+                  kBerlin, i, 1 + i % 28, 7 + i % 12, i);
+    std::ofstream(r / "work" / ("weekly-" + std::to_string(i) + ".ics")) << text;
+  }
+  // Files changed within the last tick of the file system's clock are
+  // checked by their bytes; a store the user has is older than that.
+  std::this_thread::sleep_for(seconds{2});
 }
 
-std::unique_ptr<calendarstore::VdirCalendarStore> openStore() {
+// Roots by number of items (the benchmark's argument), made on first use.
+const BenchRoot& benchRoot(int items) {
+  static std::map<int, BenchRoot> roots;
+  auto it = roots.find(items);
+  if (it == roots.end()) it = roots.try_emplace(items, items - items / 101, items / 101).first;
+  return it->second;
+}
+
+std::unique_ptr<calendarstore::VdirCalendarStore> openStore(int items, bool withIndex = true) {
+  const BenchRoot& root = benchRoot(items);
   return std::make_unique<calendarstore::VdirCalendarStore>(
-      benchRoot(), foundation::namedZone("Europe/Berlin"), foundation::fixedClock(sys_days{year{2026} / 6 / 1}));
+      root.path, foundation::namedZone("Europe/Berlin"), foundation::fixedClock(sys_days{year{2026} / 6 / 1}),
+      calendarstore::systemFileSystem(), withIndex ? std::optional(root.index) : std::nullopt);
 }
 
 std::shared_ptr<const zylo::EventPredicate> thirtyDays(zylo::CalendarStore& store) {
@@ -67,24 +98,80 @@ std::shared_ptr<const zylo::EventPredicate> thirtyDays(zylo::CalendarStore& stor
   return zylo::EventPredicate::eventPredicateWithStartDate(start, start + days{30}, store.calendars());
 }
 
-void BM_OpenAndFetchThirtyDays(benchmark::State& state) {
-  benchRoot();
-  size_t found = 0;
-  for (auto _ : state) {
-    auto store = openStore();
-    found = store->eventsWithPredicate(*thirtyDays(*store))->size();
-  }
-  state.counters["occurrences"] = static_cast<double>(found);
+void reportMemory(benchmark::State& state) {
   rusage usage;
   getrusage(RUSAGE_SELF, &usage);
   state.counters["max_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
-BENCHMARK(BM_OpenAndFetchThirtyDays)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A new process's first fetch and count, with the index a former process
+// left: what a script's first Zylo_EventsFetch and count cost.
+void BM_NewStoreFetchAndCount(benchmark::State& state) {
+  const int items = static_cast<int>(state.range(0));
+  openStore(items)->eventsWithPredicate(*thirtyDays(*openStore(items)));  // leaves the index
+  size_t found = 0;
+  for (auto _ : state) {
+    auto store = openStore(items);
+    found = store->eventsWithPredicate(*thirtyDays(*store))->size();
+  }
+  state.counters["occurrences"] = static_cast<double>(found);
+  reportMemory(state);
+}
+BENCHMARK(BM_NewStoreFetchAndCount)->Arg(10100)->Arg(100100)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The same without an index: every file parsed.
+void BM_NewStoreFetchWithoutIndex(benchmark::State& state) {
+  const int items = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    auto store = openStore(items, false);
+    benchmark::DoNotOptimize(store->eventsWithPredicate(*thirtyDays(*store))->size());
+  }
+  reportMemory(state);
+}
+BENCHMARK(BM_NewStoreFetchWithoutIndex)->Arg(10100)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Counting calendars, or finding one by title, in a new process.
+void BM_NewStoreCountsCalendars(benchmark::State& state) {
+  const int items = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    auto store = openStore(items);
+    benchmark::DoNotOptimize(store->calendars().size());
+  }
+}
+BENCHMARK(BM_NewStoreCountsCalendars)->Arg(10100)->Arg(100100)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// A script fetching the same month again in the same process.
+void BM_WarmRefetch(benchmark::State& state) {
+  auto store = openStore(10100);
+  store->eventsWithPredicate(*thirtyDays(*store));
+  for (auto _ : state) benchmark::DoNotOptimize(store->eventsWithPredicate(*thirtyDays(*store))->size());
+}
+BENCHMARK(BM_WarmRefetch)->Unit(benchmark::kMillisecond);
+
+// Another program rewrites one item file; the next fetch has the change.
+void BM_FetchAfterAnotherProgramChangedAFile(benchmark::State& state) {
+  auto store = openStore(10100);
+  const fs::path file = benchRoot(10100).path / "work" / "single-5000.ics";
+  std::string text;
+  std::getline(std::ifstream(file), text, '\0');
+  store->eventsWithPredicate(*thirtyDays(*store));
+  int round = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::string changed = text;
+    changed.replace(changed.find("SUMMARY:"), 8, "SUMMARY:" + std::to_string(++round) + " ");
+    std::ofstream(file, std::ios::trunc) << changed;
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(store->eventsWithPredicate(*thirtyDays(*store))->size());
+  }
+  std::ofstream(file, std::ios::trunc) << text;
+}
+BENCHMARK(BM_FetchAfterAnotherProgramChangedAFile)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 // Count, then open 1..n and read title and start of each, as a script's
 // loop does: every open asks the store again with the stored predicate.
 void BM_WalkEveryOccurrence(benchmark::State& state) {
-  auto store = openStore();
+  auto store = openStore(10100);
   auto predicate = thirtyDays(*store);
   const size_t n = store->eventsWithPredicate(*predicate)->size();
   for (auto _ : state) {
@@ -100,6 +187,29 @@ void BM_WalkEveryOccurrence(benchmark::State& state) {
   state.counters["occurrences"] = static_cast<double>(n);
 }
 BENCHMARK(BM_WalkEveryOccurrence)->Unit(benchmark::kMillisecond);
+
+// The same walk as a script makes it through the host interface: one
+// Zylo_OpenItemAt and one Zylo_GetProperty per occurrence.
+void BM_HostOpensOccurrenceAndReadsTitle(benchmark::State& state) {
+  std::shared_ptr<zylo::CalendarStore> store = openStore(10100);
+  zylo::PlatformServices services = zylo::testing::testPlatform();
+  services.timeZone = foundation::namedZone("Europe/Berlin");
+  services.calendarStore = [store] { return store; };
+  zylo::testing::TestHost host(services);
+  using zylo::testing::text;
+  host.call(u"Zylo_EventsFetch", {zylo::testing::timestamp(2026, 6, 1, 0, 0, 0),
+                                  zylo::testing::timestamp(2026, 7, 1, 0, 0, 0), text(u""), text(u"")});
+  const int64_t n = host.call(u"Zylo_GetItemCountForType", {text(u"event")}).asNumber().truncated();
+  int64_t position = 0;
+  for (auto _ : state) {
+    host.call(u"Zylo_OpenItemAt", {text(u"event"), zylo::testing::number(position % n + 1)});
+    benchmark::DoNotOptimize(host.call(u"Zylo_GetProperty", {text(u"event"), text(u"title")}));
+    ++position;
+  }
+  state.counters["occurrences"] = static_cast<double>(n);
+  zylo::g_sharedFunctions->releaseItems();
+}
+BENCHMARK(BM_HostOpensOccurrenceAndReadsTitle)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -31,8 +31,9 @@ std::filesystem::path defaultPlugin() {
 // Files in the calendar folder that the store skips, so that a user learns
 // why an item does not show.
 void printUnreadableFiles(std::ostream& out) {
-  calendarstore::VdirCalendarStore store(calendarstore::defaultCalendarsRoot(),
-                                         foundation::systemDefaultZone(), foundation::systemClock());
+  calendarstore::VdirCalendarStore store(calendarstore::defaultCalendarsRoot(), foundation::systemDefaultZone(),
+                                         foundation::systemClock(), calendarstore::systemFileSystem(),
+                                         calendarstore::defaultIndexFolder());
   try {
     for (const auto& [path, reason] : store.unreadableFiles()) {
       out << "unreadable: " << path.string() << ": " << reason << '\n';

@@ -14,8 +14,9 @@ class SystemStore {
     const std::filesystem::path root = calendarstore::defaultCalendarsRoot();
     if (!store_ || root != root_) {
       stopWatching();
-      store_ = std::make_shared<calendarstore::VdirCalendarStore>(root, foundation::systemDefaultZone(),
-                                                                  foundation::systemClock());
+      store_ = std::make_shared<calendarstore::VdirCalendarStore>(
+          root, foundation::systemDefaultZone(), foundation::systemClock(), calendarstore::systemFileSystem(),
+          calendarstore::defaultIndexFolder());
       root_ = root;
     }
     return store_;

@@ -1,14 +1,18 @@
 #include "platform/calendarstore/atomic_write.h"
 
+#include <unistd.h>
+
 #include <random>
 #include <string>
 
 namespace calendarstore {
 namespace {
 
+// The process id keeps apart the names of processes forked from one parent,
+// whose generators go on from the same state.
 std::string temporaryName() {
   static thread_local std::mt19937_64 random{std::random_device{}()};
-  return std::string(kTemporaryPrefix) + std::to_string(random()) + ".tmp";
+  return std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-" + std::to_string(random()) + ".tmp";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/calendarstore/default_root.h"
 
 #include <cstdlib>
+#include <string_view>
 
 namespace calendarstore {
 
@@ -11,6 +12,18 @@ std::filesystem::path defaultCalendarsRoot() {
   }
   const char* home = std::getenv("HOME");
   return std::filesystem::path(home ? home : ".") / ".local" / "share" / "zylo" / "calendars";
+}
+
+std::optional<std::filesystem::path> defaultIndexFolder() {
+  if (const char* index = std::getenv("ZYLO_STORE_INDEX"); index && *index) {
+    if (std::string_view(index) == "off") return std::nullopt;
+    return index;
+  }
+  if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && *cache) {
+    return std::filesystem::path(cache) / "zylo";
+  }
+  const char* home = std::getenv("HOME");
+  return std::filesystem::path(home ? home : ".") / ".cache" / "zylo";
 }
 
 }  // namespace calendarstore

@@ -1,15 +1,19 @@
 #include "platform/calendarstore/vdir_calendar_store.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/eventfd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <ctime>
 
 #include <algorithm>
 
 #include "platform/calendarstore/atomic_write.h"
+#include "platform/calendarstore/item_codec.h"
 #include "platform/calendarstore/item_reader.h"
 #include "platform/calendarstore/rule_conversion.h"
 
@@ -26,6 +30,10 @@ constexpr uintmax_t kMaxItemBytes = 16 * 1024 * 1024;
 constexpr auto kTemporaryLifetime = std::chrono::minutes{10};
 // Answers kept for repeated event queries.
 constexpr size_t kCachedQueries = 8;
+// A file changed again within this long of its last change may keep its
+// stamp (the file system's clock ticks coarsely), so its index row is
+// checked against its bytes too.
+constexpr int64_t kSameTickNanoseconds = 1000000000;
 // How far ahead the next alarm of a repeating event is looked for; a single
 // event's is found at any distance.
 constexpr auto kAlarmHorizon = std::chrono::days{800};
@@ -70,6 +78,106 @@ std::optional<Date> nextTaskAlarm(const ComponentRecord& task, Date now) {
   return nextTrigger(task, *base, task.due.value_or(*base), now);
 }
 
+// A file's bytes with the stamp they were read under, or why there are none.
+struct FileBytes {
+  FileStamp stamp;
+  std::string bytes;
+  const char* problem = nullptr;
+};
+
+FileBytes readBytes(const fs::path& path) {
+  FileBytes file;
+  struct stat st {};
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    const int failed = errno;
+    ::lstat(path.c_str(), &st);
+    file.stamp = stampOf(st);
+    file.problem = failed == ELOOP ? "the file is a symbolic link" : "the file cannot be opened";
+    return file;
+  }
+  ::fstat(fd, &st);
+  file.stamp = stampOf(st);
+  if (!S_ISREG(st.st_mode)) {
+    file.problem = "the file is not a regular file";
+  } else if (static_cast<uintmax_t>(st.st_size) > kMaxItemBytes) {
+    file.problem = "the file is larger than 16 MB";
+  } else {
+    std::string& bytes = file.bytes;
+    bytes.resize(static_cast<size_t>(st.st_size));
+    size_t got = 0;
+    for (ssize_t n; got < bytes.size() && (n = ::read(fd, bytes.data() + got, bytes.size() - got)) != 0;) {
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        file.problem = "the file cannot be read";
+        break;
+      }
+      got += static_cast<size_t>(n);
+    }
+    bytes.resize(got);
+  }
+  ::close(fd);
+  return file;
+}
+
+// A calendar folder's names: item files sorted, the others as found. Stamps
+// are taken relative to the open folder.
+class FolderListing {
+ public:
+  explicit FolderListing(const fs::path& folder) : dir_(::opendir(folder.c_str())) {
+    if (dir_ == nullptr) return;
+    while (const dirent* e = ::readdir(dir_)) {
+      std::string name = e->d_name;
+      if (name == "." || name == "..") continue;
+      (isItemFileName(name) ? items : others).push_back(std::move(name));
+    }
+    std::sort(items.begin(), items.end());
+  }
+  ~FolderListing() {
+    if (dir_) ::closedir(dir_);
+  }
+  FolderListing(const FolderListing&) = delete;
+  FolderListing& operator=(const FolderListing&) = delete;
+
+  bool stat(const std::string& name, struct stat& st) const {
+    return dir_ && ::fstatat(::dirfd(dir_), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+  }
+
+  std::vector<std::string> items, others;
+
+ private:
+  DIR* dir_;
+};
+
+int64_t realTimeNanoseconds() {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
+}
+
+// What the index's rows depend on beside the files: how records are
+// encoded, the default zone (of floating times and dates) and the zone
+// database the instants were computed with.
+std::string indexIdentity(const foundation::TimeZone& defaultZone) {
+  std::string identity = "records 1; zone ";
+  if (auto name = defaultZone.name()) {
+    identity += *name;
+  } else {
+    for (int64_t at : {0, 962409600, 977356800, 1781913600}) {
+      identity += std::to_string(defaultZone.secondsFromGMT(Date{std::chrono::seconds{at}})) + " ";
+    }
+  }
+  const char* tzdir = std::getenv("TZDIR");
+  const fs::path zones = fs::path(tzdir && *tzdir ? tzdir : "/usr/share/zoneinfo") / "tzdata.zi";
+  struct stat st;
+  if (::stat(zones.c_str(), &st) == 0) {
+    const FileStamp s = stampOf(st);
+    identity += "; zones " + std::to_string(s.modified) + " " + std::to_string(s.size) + " " +
+                std::to_string(s.inode);
+  }
+  return identity;
+}
+
 bool taskSelected(const ComponentRecord& t, const zylo::TaskPredicate& p) {
   switch (p.kind) {
     case zylo::TaskPredicate::kAll: return true;
@@ -85,21 +193,54 @@ bool taskSelected(const ComponentRecord& t, const zylo::TaskPredicate& p) {
 
 VdirCalendarStore::VdirCalendarStore(fs::path root, ZonePtr defaultZone,
                                      std::shared_ptr<const foundation::Clock> clock,
-                                     std::shared_ptr<FileSystem> files)
+                                     std::shared_ptr<FileSystem> files, std::optional<fs::path> indexFolder)
     : root_(std::move(root)), clock_(std::move(clock)), files_(std::move(files)),
       zones_(std::move(defaultZone)),
       changeSignal_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
   // A malformed file must never abort the host process.
   icalerror_set_errors_are_fatal(0);
+  if (indexFolder) {
+    std::error_code error;
+    index_ = StoreIndex::open(*indexFolder, fs::absolute(root_, error), indexIdentity(*zones_.defaultZone()));
+  }
 }
 
 VdirCalendarStore::~VdirCalendarStore() {
+  if (index_) index_->commit();
   if (changeSignal_ >= 0) ::close(changeSignal_);
 }
 
 // --- The index ---------------------------------------------------------------
 
 void VdirCalendarStore::refresh() {
+  refreshFolders();
+  for (auto& [name, entry] : calendars_) readItemsOf(entry);
+  loaded_ = true;
+}
+
+void VdirCalendarStore::readItemsOf(const zylo::CalendarList& calendars) {
+  for (const auto& calendar : calendars) {
+    if (!calendar) continue;
+    auto it = calendars_.find(foundation::toUtf8(calendar->uid()));
+    if (it != calendars_.end()) readItemsOf(it->second);
+  }
+}
+
+void VdirCalendarStore::readItemsOf(CalendarEntry& entry) {
+  if (entry.itemsRead) return;
+  watch_->watchCalendar(entry.info.folderName, folderOf(entry));
+  rescanCalendar(entry);
+  entry.itemsRead = true;
+  if (index_) index_->commit();
+}
+
+void VdirCalendarStore::refreshFolders() {
+  // Also what the last operation's writes recorded.
+  if (index_) index_->commit();
+  FolderWatch::Changes changes;
+  if (watch_) changes = watch_->takeChanges();
+  // While the watch reports nothing, nothing the store read has changed.
+  if (watch_ && watch_->active() && !changes.root && changes.calendars.empty()) return;
   std::error_code error;
   const fs::file_status status = fs::status(root_, error);
   if (!fs::exists(status)) {
@@ -110,8 +251,6 @@ void VdirCalendarStore::refresh() {
   } else if (!fs::is_directory(status)) {
     throw CalendarStoreException(u"The calendar folder " + rootText(root_) + u" is not a folder.");
   }
-  FolderWatch::Changes changes;
-  if (watch_) changes = watch_->takeChanges();
   if (!watch_ || (changes.everything && watch_->active())) {
     // First use, or the watch lost track (the root itself moved): watch
     // everything afresh.
@@ -121,9 +260,19 @@ void VdirCalendarStore::refresh() {
   }
   if (changes.root) rescanRoot();
   for (auto& [name, entry] : calendars_) {
-    if (changes.everything || changes.calendars.contains(name)) rescanCalendar(entry);
+    if (entry.itemsRead && (changes.everything || changes.calendars.contains(name))) rescanCalendar(entry);
   }
-  loaded_ = true;
+  if (index_) index_->commit();
+}
+
+// Watching a folder costs the system a walk over its entries, so only the
+// folders whose items were read are watched; the others' few metadata
+// files are read again whenever their titles are asked for.
+void VdirCalendarStore::refreshCalendarList() {
+  refreshFolders();
+  for (auto& [name, entry] : calendars_) {
+    if (!entry.itemsRead) entry.info = readCalendarInfo(folderOf(entry));
+  }
 }
 
 void VdirCalendarStore::rescanRoot() {
@@ -137,20 +286,22 @@ void VdirCalendarStore::rescanRoot() {
   for (; it != fs::directory_iterator(); it.increment(error)) {
     const std::string name = it->path().filename().string();
     if (!isCalendarFolderName(name) || !it->is_directory(error) || it->is_symlink(error)) continue;
-    watch_->watchCalendar(name, it->path());
     auto known = calendars_.find(name);
     if (known != calendars_.end()) {
+      if (known->second.itemsRead) watch_->watchCalendar(name, it->path());
       found.emplace(name, std::move(known->second));
     } else {
+      // Once every item was read, a new calendar's items are news at once.
       CalendarEntry entry;
       entry.info.folderName = name;
-      rescanCalendar(entry);
+      if (loaded_) readItemsOf(entry);
       found.emplace(name, std::move(entry));
     }
   }
   for (const auto& [name, entry] : calendars_) {
     if (found.contains(name)) continue;
     watch_->forgetCalendar(name);
+    if (index_) index_->removeCalendar(name);
     for (const auto& [fileName, file] : entry.files) noteExternalChange(file.item.get(), nullptr);
   }
   if (found.size() != calendars_.size()) ++generation_;
@@ -161,30 +312,45 @@ void VdirCalendarStore::rescanCalendar(CalendarEntry& entry) {
   const fs::path folder = folderOf(entry);
   entry.info = readCalendarInfo(folder);
   ++generation_;  // the title or colour may have changed
+  const std::string& calendar = entry.info.folderName;
+  const FolderListing listing(folder);
+  for (const std::string& name : listing.others) removeIfStaleTemporary(folder / name);
+  // A first read takes all the index knows of the folder at once, in name
+  // order as the listing; later ones ask only about files not seen yet.
+  std::vector<std::pair<std::string, StoreIndex::Row>> rows;
+  if (index_ && !entry.itemsRead) rows = index_->rowsOf(calendar);
+  auto row = rows.begin();
   std::map<std::string, ItemFile> files;
-  std::error_code error;
-  for (fs::directory_iterator it(folder, error); !error && it != fs::directory_iterator();
-       it.increment(error)) {
-    const std::string name = it->path().filename().string();
-    if (!isItemFileName(name)) {
-      removeIfStaleTemporary(it->path());
-      continue;
-    }
+  for (const std::string& name : listing.items) {
     auto known = entry.files.find(name);
     struct stat st;
-    if (known != entry.files.end() && ::lstat(it->path().c_str(), &st) == 0 &&
-        known->second.stamp == stampOf(st)) {
-      files.emplace(name, std::move(known->second));
-      entry.files.erase(known);
+    const bool stamped = listing.stat(name, st);
+    if (known != entry.files.end() && stamped && known->second.stamp == stampOf(st)) {
+      files.insert(files.end(), entry.files.extract(known));
       continue;
     }
-    ItemFile read = readFile(it->path());
-    noteExternalChange(known != entry.files.end() ? known->second.item.get() : nullptr, read.item.get());
+    std::optional<StoreIndex::Row> indexed;
+    for (; row != rows.end() && row->first <= name; ++row) {
+      if (row->first == name) {
+        indexed = std::move(row->second);
+      } else {
+        index_->remove(calendar, row->first);  // its file is gone
+      }
+    }
+    if (!indexed && index_ && entry.itemsRead && known == entry.files.end()) indexed = index_->rowOf(calendar, name);
+    std::optional<ItemFile> read;
+    if (indexed && stamped && indexed->stamp == stampOf(st)) read = fromIndex(folder / name, *indexed);
+    if (!read) read = readFile(folder / name);
+    noteExternalChange(known != entry.files.end() ? known->second.item.get() : nullptr, read->item.get());
     if (known != entry.files.end()) entry.files.erase(known);
-    files.emplace(name, std::move(read));
+    files.emplace_hint(files.end(), name, std::move(*read));
   }
+  for (; row != rows.end(); ++row) index_->remove(calendar, row->first);
   // What is left of the old list is gone from the folder.
-  for (const auto& [name, file] : entry.files) noteExternalChange(file.item.get(), nullptr);
+  for (const auto& [name, file] : entry.files) {
+    noteExternalChange(file.item.get(), nullptr);
+    if (index_) index_->remove(calendar, name);
+  }
   entry.files = std::move(files);
 }
 
@@ -246,51 +412,45 @@ void VdirCalendarStore::removeIfStaleTemporary(const fs::path& path) {
   if (age > kTemporaryLifetime) files_->removeFile(path);
 }
 
-VdirCalendarStore::FileStamp VdirCalendarStore::stampOf(const struct stat& st) {
-  return {int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec,
-          static_cast<uintmax_t>(st.st_size), static_cast<uintmax_t>(st.st_ino)};
-}
-
 // The file is opened once, never through a symbolic link and never waiting
 // on a special file; its stamp comes from the open file itself.
 VdirCalendarStore::ItemFile VdirCalendarStore::readFile(const fs::path& path) {
-  struct stat st {};
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    const int failed = errno;
-    ::lstat(path.c_str(), &st);
-    return {stampOf(st), nullptr,
-            failed == ELOOP ? "the file is a symbolic link" : "the file cannot be opened"};
-  }
-  ::fstat(fd, &st);
-  const FileStamp stamp = stampOf(st);
-  std::string bytes;
-  const char* problem = nullptr;
-  if (!S_ISREG(st.st_mode)) {
-    problem = "the file is not a regular file";
-  } else if (static_cast<uintmax_t>(st.st_size) > kMaxItemBytes) {
-    problem = "the file is larger than 16 MB";
-  } else {
-    bytes.resize(static_cast<size_t>(st.st_size));
-    size_t got = 0;
-    for (ssize_t n; got < bytes.size() && (n = ::read(fd, bytes.data() + got, bytes.size() - got)) != 0;) {
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        problem = "the file cannot be read";
-        break;
-      }
-      got += static_cast<size_t>(n);
+  FileBytes file = readBytes(path);
+  // A file that cannot be read now may become readable with its stamp
+  // unchanged (its permissions change), so only what its bytes say is kept.
+  if (file.problem) return {file.stamp, nullptr, file.problem};
+  ReadOutcome read = readItemFile(file.bytes, zones_);
+  ItemFile item{file.stamp, nullptr, read.problem};
+  if (read.item) {
+    if (read.item->main.rrule && read.item->main.start) {
+      read.item->rule = ruleFromText(*read.item->main.rrule, *read.item->main.start);
     }
-    bytes.resize(got);
+    item.item = std::make_shared<const ItemRecord>(std::move(*read.item));
   }
-  ::close(fd);
-  if (problem) return {stamp, nullptr, problem};
-  ReadOutcome read = readItemFile(bytes, zones_);
-  if (!read.item) return {stamp, nullptr, read.problem};
-  if (read.item->main.rrule && read.item->main.start) {
-    read.item->rule = ruleFromText(*read.item->main.rrule, *read.item->main.start);
+  if (index_) {
+    if (auto contents = encodeContents(item.item.get(), item.problem, zones_)) {
+      std::optional<uint64_t> print;
+      if (file.stamp.modified > realTimeNanoseconds() - kSameTickNanoseconds) print = fingerprintOf(file.bytes);
+      index_->put(path.parent_path().filename().string(), path.filename().string(),
+                  {file.stamp, print, std::move(*contents)});
+    }
   }
-  return {stamp, std::make_shared<const ItemRecord>(std::move(*read.item)), {}};
+  return item;
+}
+
+std::optional<VdirCalendarStore::ItemFile> VdirCalendarStore::fromIndex(const fs::path& path,
+                                                                        const StoreIndex::Row& row) {
+  if (row.contentPrint) {
+    const FileBytes file = readBytes(path);
+    if (file.problem || !(file.stamp == row.stamp) || fingerprintOf(file.bytes) != *row.contentPrint) {
+      return std::nullopt;
+    }
+  }
+  std::optional<FileContents> contents = decodeContents(row.contents, zones_);
+  if (!contents) return std::nullopt;
+  ItemFile file{row.stamp, nullptr, std::move(contents->problem)};
+  if (contents->item) file.item = std::make_shared<const ItemRecord>(std::move(*contents->item));
+  return file;
 }
 
 std::optional<VdirCalendarStore::ItemLocation> VdirCalendarStore::locate(const foundation::String& uid,
@@ -398,7 +558,7 @@ std::vector<const VdirCalendarStore::CalendarEntry*> VdirCalendarStore::entriesO
 
 std::vector<std::shared_ptr<zylo::CalCalendar>> VdirCalendarStore::calendars() {
   std::lock_guard guard(lock_);
-  refresh();
+  refreshCalendarList();
   std::vector<std::shared_ptr<zylo::CalCalendar>> list;
   for (const auto& [name, entry] : calendars_) list.push_back(calendarObject(entry));
   return list;
@@ -406,7 +566,7 @@ std::vector<std::shared_ptr<zylo::CalCalendar>> VdirCalendarStore::calendars() {
 
 std::shared_ptr<zylo::CalCalendar> VdirCalendarStore::calendarWithUID(const foundation::String& uid) {
   std::lock_guard guard(lock_);
-  refresh();
+  refreshCalendarList();
   auto it = calendars_.find(foundation::toUtf8(uid));
   return it == calendars_.end() ? nullptr : calendarObject(it->second);
 }
@@ -455,7 +615,8 @@ void VdirCalendarStore::reloadEvent(zylo::CalEvent& event, std::optional<Date> o
 
 zylo::CalendarStore::EventList VdirCalendarStore::eventsWithPredicate(const zylo::EventPredicate& p) {
   std::lock_guard guard(lock_);
-  refresh();
+  refreshFolders();
+  readItemsOf(p.calendars);
   if (eventCacheGeneration_ != generation_) eventCache_.clear(), eventCacheGeneration_ = generation_;
   EventQuery query{p.start, p.end, p.uid, {}};
   for (const CalendarEntry* entry : entriesOf(p.calendars)) query.calendars.push_back(entry->info.folderName);
@@ -488,7 +649,8 @@ zylo::CalendarStore::EventList VdirCalendarStore::eventsWithPredicate(const zylo
 
 zylo::CalendarStore::TaskList VdirCalendarStore::tasksWithPredicate(const zylo::TaskPredicate& p) {
   std::lock_guard guard(lock_);
-  refresh();
+  refreshFolders();
+  readItemsOf(p.calendars);
   auto list = std::make_shared<std::vector<std::shared_ptr<const zylo::CalTask>>>();
   for (const CalendarEntry* entry : entriesOf(p.calendars)) {
     auto calendar = calendarObject(*entry);

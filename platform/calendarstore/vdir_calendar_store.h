@@ -5,7 +5,10 @@
 // The store keeps an index of what it read and, before every query, rereads
 // only the folders that changed since (it watches them), so a change on disk
 // is visible to the next call. Answers to a repeated query while nothing
-// changed come from a cache.
+// changed come from a cache. A calendar's items are read when a query first
+// needs them: listing calendars reads only their folders. Given an index
+// folder, the store also keeps its index on disk (store_index.h), so that a
+// new process parses only the files that changed since one last read them.
 //
 // Thread-safe: every operation takes the store's lock, under which all
 // libical calls run.
@@ -25,11 +28,13 @@
 
 #include "calendar/calendar_store.h"
 #include "platform/calendarstore/calendar_folder.h"
+#include "platform/calendarstore/file_stamp.h"
 #include "platform/calendarstore/file_system.h"
 #include "platform/calendarstore/folder_watch.h"
 #include "platform/calendarstore/ical_ptr.h"
 #include "platform/calendarstore/item_record.h"
 #include "platform/calendarstore/occurrence_expander.h"
+#include "platform/calendarstore/store_index.h"
 #include "platform/calendarstore/zone_table.h"
 #include "platform/foundation/clock.h"
 
@@ -38,9 +43,12 @@ namespace calendarstore {
 class VdirCalendarStore final : public zylo::CalendarStore {
  public:
   // `files` carries out every write (tests inject failures through it).
+  // `indexFolder` holds the index on disk; without one the store parses
+  // every file it reads.
   VdirCalendarStore(std::filesystem::path root, ZonePtr defaultZone,
                     std::shared_ptr<const foundation::Clock> clock,
-                    std::shared_ptr<FileSystem> files = systemFileSystem());
+                    std::shared_ptr<FileSystem> files = systemFileSystem(),
+                    std::optional<std::filesystem::path> indexFolder = std::nullopt);
 
   std::vector<std::shared_ptr<zylo::CalCalendar>> calendars() override;
   std::shared_ptr<zylo::CalCalendar> calendarWithUID(const foundation::String& uid) override;
@@ -78,11 +86,6 @@ class VdirCalendarStore final : public zylo::CalendarStore {
   int changeSignal() const { return changeSignal_; }
 
  private:
-  struct FileStamp {
-    int64_t modified = 0;
-    uintmax_t size = 0, inode = 0;
-    friend bool operator==(const FileStamp&, const FileStamp&) = default;
-  };
   struct ItemFile {
     FileStamp stamp;
     std::shared_ptr<const ItemRecord> item;  // null when the file is not an item
@@ -91,6 +94,7 @@ class VdirCalendarStore final : public zylo::CalendarStore {
   struct CalendarEntry {
     CalendarInfo info;
     std::map<std::string, ItemFile> files;
+    bool itemsRead = false;  // `files` is known (else only `info`)
   };
   struct ItemLocation {
     const CalendarEntry* calendar;
@@ -105,12 +109,21 @@ class VdirCalendarStore final : public zylo::CalendarStore {
   };
 
   // Reading (vdir_calendar_store.cc).
+  // Brings every calendar and its items up to date with the disk.
   void refresh();
+  // The same for the calendar folders and the calendars whose items were
+  // read; then with the titles of all, or the items of those in `calendars`.
+  void refreshFolders();
+  void refreshCalendarList();
+  void readItemsOf(const zylo::CalendarList& calendars);
+  void readItemsOf(CalendarEntry& entry);
   void rescanRoot();
   void rescanCalendar(CalendarEntry& entry);
+  // Reads the file and records what it gave in the index.
   ItemFile readFile(const std::filesystem::path& path);
+  // The file as the index knows it, when `row` still stands for it.
+  std::optional<ItemFile> fromIndex(const std::filesystem::path& path, const StoreIndex::Row& row);
   void removeIfStaleTemporary(const std::filesystem::path& path);
-  static FileStamp stampOf(const struct stat& st);
   std::optional<ItemLocation> locate(const foundation::String& uid, ItemKind kind);
   std::shared_ptr<zylo::CalCalendar> calendarObject(const CalendarEntry& entry) const;
   std::shared_ptr<zylo::CalEvent> eventObject(const ItemLocation& at,
@@ -166,11 +179,12 @@ class VdirCalendarStore final : public zylo::CalendarStore {
   std::mutex lock_;
   ZoneTable zones_;
   std::unique_ptr<FolderWatch> watch_;
+  std::unique_ptr<StoreIndex> index_;  // null without an index folder, or when it cannot be used
   std::map<std::string, CalendarEntry> calendars_;  // by folder name: the stable order
   uint64_t generation_ = 0;                         // raised by every change to the index
   std::list<std::pair<EventQuery, EventList>> eventCache_;
   uint64_t eventCacheGeneration_ = 0;
-  bool loaded_ = false;  // changes count only once the first scan is done
+  bool loaded_ = false;  // changes count only once the first full scan is done
   ExternalChanges pending_;
   int changeSignal_;
 };

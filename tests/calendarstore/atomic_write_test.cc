@@ -75,7 +75,10 @@ TEST_F(StoreTest, StaleTemporaryFilesOfCutShortWritesAreCleared) {
   const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 365 * 10);
   std::filesystem::last_write_time(stale, old);
   std::filesystem::last_write_time(fresh, std::filesystem::file_time_type::clock::now());
+  // Reading the calendar's items clears them; listing calendars reads no item.
   store().calendars();
+  EXPECT_EQ(filesIn("cal").size(), 3u);
+  events(utc(2026, 1, 1), utc(2027, 1, 1));
   EXPECT_EQ(filesIn("cal"), (std::vector<std::string>{".other-program.tmp", ".zylo-2.tmp"}));
 }
 

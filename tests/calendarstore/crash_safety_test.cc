@@ -1,6 +1,7 @@
 // A process saving events is killed at random moments, again and again:
-// every file left parses, no temporary file passes for an item, and every
-// save that answered success is there with its content.
+// every file left parses, no temporary file passes for an item, every
+// save that answered success is there with its content, and the index the
+// processes kept answers as the files do.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 
 #include "platform/calendarstore/item_reader.h"
 #include "tests/calendarstore/store_fixture.h"
+#include "tests/index_folder.h"
 
 namespace calendarstore::testing {
 namespace {
@@ -19,8 +21,10 @@ constexpr int kKills = 200;
 
 // The child: saves new events and edits of one stable event until killed,
 // telling the parent through `confirmations` of each save that succeeded.
-[[noreturn]] void saveUntilKilled(const std::filesystem::path& root, int run, int confirmations) {
-  VdirCalendarStore store(root, foundation::fixedOffsetZone(0), foundation::fixedClock(testNow()));
+[[noreturn]] void saveUntilKilled(const std::filesystem::path& root, const std::filesystem::path& index, int run,
+                                  int confirmations) {
+  VdirCalendarStore store(root, foundation::fixedOffsetZone(0), foundation::fixedClock(testNow()),
+                          systemFileSystem(), zylo::testing::testIndexFolder(index));
   auto calendar = store.calendarWithUID(u"cal");
   for (int k = 0;; ++k) {
     zylo::StoreError error;
@@ -56,7 +60,7 @@ TEST_F(StoreTest, SavesSurviveBeingKilledAtAnyMoment) {
     ASSERT_GE(child, 0);
     if (child == 0) {
       ::close(pipeFds[0]);
-      saveUntilKilled(root_, run, pipeFds[1]);
+      saveUntilKilled(root_, indexFolder_, run, pipeFds[1]);
     }
     ::close(pipeFds[1]);
     ::usleep(std::uniform_int_distribution<useconds_t>(0, 15000)(random));
@@ -96,6 +100,19 @@ TEST_F(StoreTest, SavesSurviveBeingKilledAtAnyMoment) {
   last >> lastRun >> lastK;
   now >> nowRun >> nowK;
   EXPECT_GE(std::make_pair(nowRun, nowK), std::make_pair(lastRun, lastK)) << title << " after " << lastEdit;
+  // The index the killed processes kept answers as the files do.
+  auto everything = [](VdirCalendarStore& s) {
+    std::vector<std::string> seen;
+    for (const auto& e : *s.eventsWithPredicate(
+             *zylo::EventPredicate::eventPredicateWithStartDate(utc(2026, 1, 1), utc(2027, 1, 1), s.calendars()))) {
+      seen.push_back(foundation::toUtf8(e->uid() + u" " + *e->title()));
+    }
+    return seen;
+  };
+  VdirCalendarStore indexed(root_, foundation::fixedOffsetZone(0), foundation::fixedClock(testNow()),
+                            systemFileSystem(), indexFolder_);
+  VdirCalendarStore plain(root_, foundation::fixedOffsetZone(0), foundation::fixedClock(testNow()));
+  EXPECT_EQ(everything(indexed), everything(plain));
   std::cout << "[ info ] " << created.size() << " confirmed new events, last edit " << lastEdit << "\n";
 }
 

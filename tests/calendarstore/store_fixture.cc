@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "tests/index_folder.h"
+
 namespace calendarstore::testing {
 
 using namespace std::chrono;
@@ -20,7 +22,9 @@ void StoreTest::SetUp() {
   root_ = std::filesystem::temp_directory_path() /
           ("zylo-store-" + std::to_string(::getpid()) + "-" +
            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  indexFolder_ = root_.string() + ".index";
   std::filesystem::remove_all(root_);
+  std::filesystem::remove_all(indexFolder_);
   std::filesystem::create_directories(root_);
   zone_ = foundation::namedZone("Europe/Berlin");
   ASSERT_NE(zone_, nullptr);
@@ -31,11 +35,12 @@ void StoreTest::TearDown() {
   std::error_code ignored;
   std::filesystem::permissions(root_, std::filesystem::perms::owner_all, ignored);
   std::filesystem::remove_all(root_, ignored);
+  std::filesystem::remove_all(indexFolder_, ignored);
 }
 
 VdirCalendarStore& StoreTest::store(std::shared_ptr<FileSystem> files) {
   store_ = std::make_unique<VdirCalendarStore>(root_, zone_, foundation::fixedClock(testNow()),
-                                               std::move(files));
+                                               std::move(files), zylo::testing::testIndexFolder(indexFolder_));
   return *store_;
 }
 

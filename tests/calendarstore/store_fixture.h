@@ -23,7 +23,8 @@ class StoreTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Makes (or replaces) a store over the root; the zone defaults to Berlin.
+  // Makes (or replaces) a store over the root, as a new process would; the
+  // zone defaults to Berlin.
   VdirCalendarStore& store(std::shared_ptr<FileSystem> files = systemFileSystem());
   // Writes a calendar folder with a display name.
   void makeCalendar(const std::string& folder, const std::string& title = "");
@@ -37,6 +38,7 @@ class StoreTest : public ::testing::Test {
   std::vector<std::string> filesIn(const std::string& folder) const;
 
   std::filesystem::path root_;
+  std::filesystem::path indexFolder_;  // beside the root, used unless the suite runs without an index
   ZonePtr zone_;
   std::unique_ptr<VdirCalendarStore> store_;
 };

@@ -5,6 +5,7 @@
 #include "platform/calendarstore/vdir_calendar_store.h"
 #include "plugin/plugin_state.h"
 #include "tests/functions/sample_calendars.h"
+#include "tests/index_folder.h"
 
 namespace zylo::testing {
 
@@ -35,13 +36,15 @@ void FunctionTest::SetUp() {
 
 void FunctionTest::restartStoreAt(foundation::Date now) {
   store_ = std::make_shared<calendarstore::VdirCalendarStore>(
-      root_, foundation::namedZone("Europe/Berlin"), foundation::fixedClock(now));
+      root_, foundation::namedZone("Europe/Berlin"), foundation::fixedClock(now), calendarstore::systemFileSystem(),
+      zylo::testing::testIndexFolder(root_.string() + ".index"));
 }
 
 void FunctionTest::TearDown() {
   host_.reset();
   store_.reset();
   std::filesystem::remove_all(root_);
+  std::filesystem::remove_all(root_.string() + ".index");
 }
 
 void FunctionTest::startOnNewerSystem() {

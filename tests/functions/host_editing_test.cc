@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/functions/sample_calendars.h"
+#include "tests/index_folder.h"
 
 namespace zylo::testing {
 namespace {
@@ -42,6 +43,7 @@ class HostEditingTest : public ::testing::Test {
     dir_ = fs::temp_directory_path() / ("zylo-host-editing-" + std::to_string(::getpid()));
     fs::remove_all(dir_);
     writeSampleCalendars(dir_ / "calendars");
+    zylo::testing::useIndexFolderInChildren(dir_ / "index");
   }
   void TearDown() override { fs::remove_all(dir_); }
 

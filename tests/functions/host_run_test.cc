@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/functions/sample_calendars.h"
+#include "tests/index_folder.h"
 
 namespace zylo::testing {
 namespace {
@@ -31,8 +32,12 @@ class HostRunTest : public ::testing::Test {
     dir_ = std::filesystem::temp_directory_path() / ("zylo-host-run-" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir_);
     writeSampleCalendars(dir_);
+    zylo::testing::useIndexFolderInChildren(dir_.string() + ".index");
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
+  void TearDown() override {
+    std::filesystem::remove_all(dir_);
+    std::filesystem::remove_all(dir_.string() + ".index");
+  }
 
   // One JSON line per calculation, evaluated in one process.
   std::vector<std::string> eval(const std::vector<std::string>& calculations) {

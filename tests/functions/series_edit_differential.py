@@ -305,7 +305,9 @@ class Host:
         self.exe, self.root = exe, root
 
     def eval(self, *calculations):
-        env = dict(os.environ, TZ="Europe/Berlin", ZYLO_OS_VERSION="10.8")
+        # The store's index in a hidden folder of the root, unless the suite runs without one.
+        index = "off" if os.environ.get("ZYLO_STORE_INDEX") == "off" else f"{self.root}/.index"
+        env = dict(os.environ, TZ="Europe/Berlin", ZYLO_OS_VERSION="10.8", ZYLO_STORE_INDEX=index)
         run = subprocess.run([self.exe, "--json", "--calendars", str(self.root), "eval", *calculations],
                              env=env, capture_output=True, text=True, check=False)
         if run.returncode != 0:

@@ -8,6 +8,8 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/index_folder.h"
+
 namespace {
 
 struct Outcome {
@@ -27,6 +29,7 @@ class CliTest : public ::testing::Test {
     dir_ = std::filesystem::path(::testing::TempDir()) /
            ("zylo-host-cli-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir_ / "calendars");
+    zylo::testing::useIndexFolderInChildren(dir_ / "index");
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 

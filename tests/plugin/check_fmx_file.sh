@@ -25,7 +25,7 @@ exports=$(nm -D --defined-only "$fmx" | awk '{print $NF}' | sed 's/@.*//' | sort
 [ "$exports" = "FMExternCallProc UseEKImplementation gFMX_ExternCallPtr g_bUseEK " ] ||
   fail "exports: $exports"
 
-allowed="libFMWrapper.so libical.so.3 libstdc++.so.6 libm.so.6 libgcc_s.so.1 libc.so.6"
+allowed="libFMWrapper.so libical.so.3 libsqlite3.so.0 libstdc++.so.6 libm.so.6 libgcc_s.so.1 libc.so.6"
 allowed="$allowed ld-linux-x86-64.so.2 ld-linux-aarch64.so.1"
 [ "$sanitized" = 1 ] && allowed="$allowed libasan.so.8 libubsan.so.1 libtsan.so.2"
 needed=$(readelf -d "$fmx" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
