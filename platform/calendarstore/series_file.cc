@@ -74,7 +74,7 @@ icalcomponent* SeriesFile::addOverride(Date original) {
   for (auto kind : {ICAL_RRULE_PROPERTY, ICAL_RDATE_PROPERTY, ICAL_EXDATE_PROPERTY, ICAL_EXRULE_PROPERTY}) {
     ComponentEditor::removeAll(override, kind);
   }
-  ComponentEditor editor(calendar_, start_.zone);
+  ComponentEditor editor(start_.zone);
   icalproperty* start = icalcomponent_get_first_property(main_, ICAL_DTSTART_PROPERTY);
   editor.addTimeLike(override, ICAL_RECURRENCEID_PROPERTY, original, start, start_.zone);
   icalcomponent_add_component(calendar_, override);

@@ -120,7 +120,7 @@ Date movedOriginal(Date original, const WallShift& shift, const foundation::Time
 Date editSeries(SeriesFile& series, const zylo::CalEvent& e, const Occurrence& shown, ZoneTable& zones) {
   const unsigned fields = e.changedFields();
   const ZonePtr zone = series.start().zone;
-  ComponentEditor editor(series.calendar(), zone);
+  ComponentEditor editor(zone);
   const ComponentRecord mainBefore = readComponent(series.main(), series.calendar(), zones);
   const Date original = *shown.occurrence;
   if ((fields & CalCalendarItem::kRecurrenceRule) && !e.recurrenceRule()) {
@@ -171,7 +171,7 @@ bool VdirCalendarStore::saveNewEvent(zylo::CalEvent& e, CalendarEntry& entry, zy
   icalcomponent_add_component(calendar.get(), event);
   const std::string uid = e.uid().empty() ? freshUuid() : foundation::toUtf8(e.uid());
   icalcomponent_add_property(event, icalproperty_new_uid(uid.c_str()));
-  ComponentEditor editor(calendar.get(), zones_.defaultZone());
+  ComponentEditor editor(zones_.defaultZone());
   editor.setUtcTime(event, ICAL_CREATED_PROPERTY, now);
   editor.setUtcTime(event, ICAL_DTSTAMP_PROPERTY, now);
   applyTextFields(editor, event, e, kTextFields);
@@ -181,7 +181,7 @@ bool VdirCalendarStore::saveNewEvent(zylo::CalEvent& e, CalendarEntry& entry, zy
     editor.setRule(event, ruleText(*e.recurrenceRule(), start));
   }
   const std::string fileName = unusedFileName(entry, uid);
-  if (!writeItem(entry, fileName, calendar.get(), kNotSaved, error)) return false;
+  if (!writeItem(entry, fileName, calendar.get(), nullptr, kNotSaved, error)) return false;
   e.setUid(foundation::fromUtf8(uid));
   e.setStoreFile(entry.info.folderName + "/" + fileName);
   e.clearChanges();
@@ -192,10 +192,10 @@ bool VdirCalendarStore::saveSingleEvent(StoredFile& stored, CalendarEntry& targe
                                         zylo::StoreError& error) {
   const unsigned fields = e.changedFields();
   const ZonePtr zone = stored.record.main.start->zone;
-  ComponentEditor editor(stored.calendar.get(), zone);
+  ComponentEditor editor(zone);
   if (changesDayForm(e, *stored.record.main.start)) {
     // A new form: written as a new event's would be.
-    ComponentEditor fresh(stored.calendar.get(), zones_.defaultZone());
+    ComponentEditor fresh(zones_.defaultZone());
     writeNewSpan(fresh, stored.main, e, zones_.defaultZone());
   } else if (fields & (kSpanFields | CalCalendarItem::kIsAllDay)) {
     writeSpanLike(editor, stored.main, *e.startDate(), e.endDate(), startProperty(stored.main), zone);
@@ -229,7 +229,7 @@ bool VdirCalendarStore::saveOccurrence(StoredFile& stored, const CalendarEntry& 
   const Date original = *e.occurrence();
   SeriesFile series(stored.calendar.get(), zones_);
   const ZonePtr zone = series.start().zone;
-  ComponentEditor editor(stored.calendar.get(), zone);
+  ComponentEditor editor(zone);
   icalcomponent* override = series.overrideOf(original);
   if (override == nullptr) override = series.addOverride(original);
   if (fields & kSpanFields) {
@@ -237,7 +237,9 @@ bool VdirCalendarStore::saveOccurrence(StoredFile& stored, const CalendarEntry& 
   }
   applyTextFields(editor, override, e, fields);
   editor.touch(override, clock_->now());
-  if (!writeItem(*stored.entry, stored.fileName, stored.calendar.get(), kNotSaved, error)) return false;
+  if (!writeItem(*stored.entry, stored.fileName, stored.calendar.get(), stored.originalText(), kNotSaved, error)) {
+    return false;
+  }
   reloadEvent(e, original);
   return true;
 }
@@ -252,7 +254,7 @@ bool VdirCalendarStore::saveSeries(StoredFile& stored, CalendarEntry& target, zy
   if (!shown) return refuse(error, kNotSaved, u"The occurrence no longer exists in the store.");
   SeriesFile series(stored.calendar.get(), zones_);
   const Date now = editSeries(series, e, *shown, zones_);
-  ComponentEditor(stored.calendar.get(), series.start().zone).touch(stored.main, clock_->now());
+  ComponentEditor(series.start().zone).touch(stored.main, clock_->now());
   if (!writeBack(stored, target, e, kNotSaved, error)) return false;
   reloadEvent(e, now);
   return true;
@@ -275,15 +277,15 @@ bool VdirCalendarStore::splitSeries(StoredFile& stored, CalendarEntry& target, z
   SeriesFile laterSeries(later.get(), zones_);
   laterSeries.startAt(original);
   const Date moved = editSeries(laterSeries, e, *shown, zones_);
-  ComponentEditor(later.get(), laterSeries.start().zone).touch(laterSeries.main(), now);
+  ComponentEditor(laterSeries.start().zone).touch(laterSeries.main(), now);
   // The old series ends before it.
   SeriesFile earlier(stored.calendar.get(), zones_);
   earlier.endBefore(original);
-  ComponentEditor(stored.calendar.get(), earlier.start().zone).touch(stored.main, now);
+  ComponentEditor(earlier.start().zone).touch(stored.main, now);
 
   const std::string laterFile = unusedFileName(target, uid);
-  if (!writeItem(target, laterFile, later.get(), kNotSaved, error)) return false;
-  if (!writeItem(*stored.entry, stored.fileName, stored.calendar.get(), kNotSaved, error)) {
+  if (!writeItem(target, laterFile, later.get(), stored.originalText(), kNotSaved, error)) return false;
+  if (!writeItem(*stored.entry, stored.fileName, stored.calendar.get(), stored.originalText(), kNotSaved, error)) {
     // Without the shortened old series the new one would double it.
     zylo::StoreError ignored;
     removeItemFile(target, laterFile, kNotSaved, ignored);
@@ -334,7 +336,7 @@ bool VdirCalendarStore::removeEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo:
   }
   const Date original = *e.occurrence();
   SeriesFile series(stored->calendar.get(), zones_);
-  ComponentEditor editor(stored->calendar.get(), series.start().zone);
+  ComponentEditor editor(series.start().zone);
   if (span == zylo::CalSpan::kThisEvent) {
     if (icalcomponent* override = series.overrideOf(original)) {
       icalcomponent_remove_component(stored->calendar.get(), override);
@@ -346,7 +348,7 @@ bool VdirCalendarStore::removeEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo:
     series.endBefore(original);
   }
   editor.touch(stored->main, clock_->now());
-  return writeItem(*stored->entry, stored->fileName, stored->calendar.get(), what, error);
+  return writeItem(*stored->entry, stored->fileName, stored->calendar.get(), stored->originalText(), what, error);
 }
 
 }  // namespace calendarstore
