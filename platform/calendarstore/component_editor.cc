@@ -1,7 +1,5 @@
 #include "platform/calendarstore/component_editor.h"
 
-#include <cstdio>
-
 #include "platform/calendarstore/ical_time.h"
 #include "platform/calendarstore/text_forms.h"
 #include "platform/calendarstore/zone_definitions.h"
@@ -9,18 +7,9 @@
 namespace calendarstore {
 namespace {
 
-// Made from text: libical's own constructors refuse the years after 3000,
-// which files and the host hold all the same.
 icalproperty* newTimeProperty(icalproperty_kind kind, icaltimetype t) {
-  char text[32];
-  if (t.is_date) {
-    std::snprintf(text, sizeof text, "%04d%02d%02d", t.year, t.month, t.day);
-  } else {
-    std::snprintf(text, sizeof text, "%04d%02d%02dT%02d%02d%02d%s", t.year, t.month, t.day, t.hour,
-                  t.minute, t.second, icaltime_is_utc(t) ? "Z" : "");
-  }
   icalproperty* p = icalproperty_new(kind);
-  icalproperty_set_value(p, icalvalue_new_from_string(t.is_date ? ICAL_DATE_VALUE : ICAL_DATETIME_VALUE, text));
+  icalproperty_set_value(p, timeValue(t));
   return p;
 }
 

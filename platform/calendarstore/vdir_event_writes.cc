@@ -4,6 +4,7 @@
 // "future" splits it into the part before the occurrence and a new series
 // from it on. Times keep the form and zone the file wrote them in.
 #include "platform/calendarstore/component_editor.h"
+#include "platform/calendarstore/ical_time.h"
 #include "platform/calendarstore/item_identity.h"
 #include "platform/calendarstore/item_reader.h"
 #include "platform/calendarstore/rule_conversion.h"
@@ -156,6 +157,20 @@ Date editSeries(SeriesFile& series, const zylo::CalEvent& e, const Occurrence& s
   return now;
 }
 
+// Whether a series starts after the last year libical expands rules in,
+// where it would show its first occurrence only.
+bool startsBeyondRules(const ItemRecord& r) { return repeats(r) && r.main.start->local.year > kLastRuleYear; }
+
+// Whether an edit makes `after` such a series (one read as such stays
+// editable).
+bool movesBeyondRules(icalcomponent* after, const ItemRecord* before, ZoneTable& zones) {
+  const ReadOutcome read = readItemCalendar(after, zones);
+  return read.item && startsBeyondRules(*read.item) && !(before && startsBeyondRules(*before));
+}
+
+const String kBeyondRules = u"A repeating event can start no later than the year " +
+                            foundation::fromUtf8(std::to_string(kLastRuleYear)) + u".";
+
 // Whether the event changes between all-day and timed.
 bool changesDayForm(const zylo::CalEvent& e, const StoredTime& start) {
   return (e.changedFields() & CalCalendarItem::kIsAllDay) && e.isAllDay() != start.isDate;
@@ -180,6 +195,7 @@ bool VdirCalendarStore::saveNewEvent(zylo::CalEvent& e, CalendarEntry& entry, zy
     const StoredTime start = *readComponent(event, calendar.get(), zones_).start;
     editor.setRule(event, ruleText(*e.recurrenceRule(), start));
   }
+  if (movesBeyondRules(calendar.get(), nullptr, zones_)) return refuse(error, kNotSaved, kBeyondRules);
   const std::string fileName = unusedFileName(entry, uid);
   if (!writeItem(entry, fileName, calendar.get(), nullptr, kNotSaved, error)) return false;
   e.setUid(foundation::fromUtf8(uid));
@@ -206,6 +222,9 @@ bool VdirCalendarStore::saveSingleEvent(StoredFile& stored, CalendarEntry& targe
     editor.setRule(stored.main, ruleText(*e.recurrenceRule(), start));
   }
   editor.touch(stored.main, clock_->now());
+  if (movesBeyondRules(stored.calendar.get(), &stored.record, zones_)) {
+    return refuse(error, kNotSaved, kBeyondRules);
+  }
   if (!writeBack(stored, target, e, kNotSaved, error)) return false;
   reloadEvent(e, std::nullopt);
   return true;
@@ -255,6 +274,9 @@ bool VdirCalendarStore::saveSeries(StoredFile& stored, CalendarEntry& target, zy
   SeriesFile series(stored.calendar.get(), zones_);
   const Date now = editSeries(series, e, *shown, zones_);
   ComponentEditor(series.start().zone).touch(stored.main, clock_->now());
+  if (movesBeyondRules(stored.calendar.get(), &stored.record, zones_)) {
+    return refuse(error, kNotSaved, kBeyondRules);
+  }
   if (!writeBack(stored, target, e, kNotSaved, error)) return false;
   reloadEvent(e, now);
   return true;
@@ -283,6 +305,7 @@ bool VdirCalendarStore::splitSeries(StoredFile& stored, CalendarEntry& target, z
   earlier.endBefore(original);
   ComponentEditor(earlier.start().zone).touch(stored.main, now);
 
+  if (movesBeyondRules(later.get(), &stored.record, zones_)) return refuse(error, kNotSaved, kBeyondRules);
   const std::string laterFile = unusedFileName(target, uid);
   if (!writeItem(target, laterFile, later.get(), stored.originalText(), kNotSaved, error)) return false;
   if (!writeItem(*stored.entry, stored.fileName, stored.calendar.get(), stored.originalText(), kNotSaved, error)) {

@@ -4,14 +4,11 @@
 #include <map>
 #include <tuple>
 
+#include "platform/calendarstore/ical_time.h"
 #include "platform/calendarstore/zone_table.h"
 
 namespace calendarstore {
 namespace {
-
-// libical's definitions reach no further than its rule expansion: a block
-// cut off later loses its daylight-saving rules.
-constexpr int kLastCutYear = 2582;
 
 using Fields = std::tuple<int, int, int, int, int, int>;
 
@@ -82,7 +79,9 @@ icalcomponent* definitionFrom(const std::string& tzid, const Fields& from) {
   icalcomponent* copy = icalcomponent_new_clone(builtin);
   icaltimetype cut = icaltime_null_time();
   std::tie(cut.year, cut.month, cut.day, std::ignore, std::ignore, std::ignore) = from;
-  if (cut.year > kLastCutYear) cut.year = kLastCutYear, cut.month = 1, cut.day = 1;
+  // A block cut off after libical's last rule year loses its daylight-
+  // saving rules: one cut then reaches later years through its rules.
+  if (cut.year > kLastRuleYear) cut.year = kLastRuleYear, cut.month = 1, cut.day = 1;
   cut.zone = icaltimezone_get_utc_timezone();
   if (cut.year > 1) icaltime_adjust(&cut, -1, 0, 0, 0);
   icaltimezone_truncate_vtimezone(copy, cut, icaltime_null_time(), 0);
