@@ -86,10 +86,15 @@ icalcomponent* definitionFrom(const std::string& tzid, const Fields& from) {
   if (cut.year > 1) icaltime_adjust(&cut, -1, 0, 0, 0);
   icaltimezone_truncate_vtimezone(copy, cut, icaltime_null_time(), 0);
   // libical names its definitions with a vendor prefix that other programs
-  // skip; the file's own TZID is what its times name.
-  while (icalproperty* p = icalcomponent_get_first_property(copy, ICAL_TZID_PROPERTY)) {
-    icalcomponent_remove_property(copy, p);
-    icalproperty_free(p);
+  // skip, and marks them with a location of its own; the file's own TZID is
+  // what its times name.
+  for (icalproperty* p = icalcomponent_get_first_property(copy, ICAL_ANY_PROPERTY); p;) {
+    icalproperty* next = icalcomponent_get_next_property(copy, ICAL_ANY_PROPERTY);
+    if (icalproperty_isa(p) == ICAL_TZID_PROPERTY || icalproperty_isa(p) == ICAL_X_PROPERTY) {
+      icalcomponent_remove_property(copy, p);
+      icalproperty_free(p);
+    }
+    p = next;
   }
   icalcomponent_add_property(copy, icalproperty_new_tzid(tzid.c_str()));
   return copy;

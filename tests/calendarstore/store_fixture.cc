@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "tests/support/item_file_checks.h"
+
 namespace calendarstore::testing {
 
 using namespace std::chrono;
@@ -35,7 +37,7 @@ void StoreTest::TearDown() {
 
 VdirCalendarStore& StoreTest::store(std::shared_ptr<FileSystem> files) {
   store_ = std::make_unique<VdirCalendarStore>(root_, zone_, foundation::fixedClock(testNow()),
-                                               std::move(files));
+                                               zylo::testing::checkingFileSystem(std::move(files)));
   return *store_;
 }
 
