@@ -9,7 +9,8 @@ and keep the file rules: CR LF line ends, lines of at most 75 octets, no
 control characters, a VTIMEZONE for every TZID, and no zone history older
 than the file needs. When khal is installed it writes an event first and
 reads the calendars afterwards: what it wrote and Zylo did not change must
-still read the same.
+still read the same. When todoman is installed, a task goes the same way
+there and back.
 
 usage: written_files_check.py ZYLO_HOST EXAMPLES_DIR
 """
@@ -26,6 +27,7 @@ import tempfile
 from icalendar import Calendar
 
 KHAL = shutil.which("khal")
+TODOMAN = shutil.which("todoman")
 UTF8_URL = "https://de.wikipedia.org/wiki/Straße"
 
 
@@ -119,6 +121,40 @@ def khal(config, *args):
     return done.stdout
 
 
+def todoman(root, *args, stdin=None):
+    config = root / "todoman.py"
+    config.write_text(f'path = "{root / "calendars"}/*"\ndate_format = "%Y-%m-%d"\n'
+                      f'time_format = "%H:%M"\ndefault_list = "work"\n'
+                      f'cache_path = "{root / "todoman.sqlite3"}"\n')
+    env = dict(os.environ, TZ="Europe/Berlin")
+    return subprocess.run([TODOMAN, "--config", str(config), *args], env=env, capture_output=True,
+                          text=True, check=True, input=stdin).stdout
+
+
+def todoman_round_trip(root, host):
+    """A task todoman wrote, changed by Zylo and read back by todoman; an
+    address Zylo wrote, kept by todoman's own edit."""
+    todoman(root, "new", "-l", "work", "-r", "--due", "2026-06-20 10:00", "Written by todoman",
+            stdin="line one\nline two")
+    path = next(p for p in (root / "calendars").rglob("*.ics") if b"Written by todoman" in p.read_bytes())
+    uid = re.search(rb"UID:(\S+)", path.read_bytes()).group(1).decode()
+    listed = lambda: json.loads(todoman(root, "--porcelain", "list", "--status", "ANY"))
+    written = next(t for t in listed() if t["summary"] == "Written by todoman")
+    assert "line two" in written["description"], written
+    host.eval(f'Zylo_OpenItemWithUID ( "task" ; {quoted(uid)} ; "" )',
+              'Zylo_SetProperty ( "task" ; "title" ; "Renamed by Zylo" )',
+              f'Zylo_SetProperty ( "task" ; "url" ; {quoted(UTF8_URL)} )', 'Zylo_SaveItem ( "task" )')
+    faults = file_faults(path, path.read_bytes())
+    assert not faults, faults
+    task = next(t for t in listed() if t["summary"] == "Renamed by Zylo")
+    assert task["description"] == written["description"], task
+    todoman(root, "done", str(task["id"]))
+    read = host.eval(f'Zylo_OpenItemWithUID ( "task" ; {quoted(uid)} ; "" )',
+                     'Zylo_GetProperty ( "task" ; "notes" )', 'Zylo_GetProperty ( "task" ; "url" )',
+                     'Zylo_GetProperty ( "task" ; "iscompleted" )')
+    assert read[1:] == [written["description"].replace("\n", "\r"), UTF8_URL, "True"], read
+
+
 def main():
     exe, examples = sys.argv[1], pathlib.Path(sys.argv[2])
     with tempfile.TemporaryDirectory() as temp:
@@ -182,6 +218,11 @@ def main():
         else:
             print("khal not installed: its round trip was skipped")
         print(f"{len(written)} written files checked")
+        if TODOMAN:
+            todoman_round_trip(temp, host)
+            print("todoman round trip: ok")
+        else:
+            print("todoman not installed: its round trip was skipped")
 
 
 if __name__ == "__main__":
