@@ -1,14 +1,18 @@
 #include "platform/calendarstore/atomic_write.h"
 
+#include <unistd.h>
+
 #include <random>
 #include <string>
 
 namespace calendarstore {
 namespace {
 
+// Unique among the processes writing at once: a forked process inherits
+// the generator's state, so the process id is part of the name.
 std::string temporaryName() {
   static thread_local std::mt19937_64 random{std::random_device{}()};
-  return std::string(kTemporaryPrefix) + std::to_string(random()) + ".tmp";
+  return std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-" + std::to_string(random()) + ".tmp";
 }
 
 }  // namespace

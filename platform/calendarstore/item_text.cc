@@ -93,9 +93,13 @@ std::optional<OriginalText> OriginalText::mark(icalcomponent* parsed, std::strin
   }
   const std::vector<ContentBlock> heldBlocks = contentBlocks(bytes);
   const std::vector<ContentBlock> readBlocks = contentBlocks(libicalText(parsed));
+  const ComponentPtr copy(icalcomponent_new_clone(parsed));
+  const std::vector<ContentBlock> copiedBlocks = contentBlocks(libicalText(copy.get()));
   const auto held = inDocumentOrder(heldBlocks);
   const auto read = inDocumentOrder(readBlocks);
-  bool lineUp = held.size() == components.size() && read.size() == components.size();
+  const auto copied = inDocumentOrder(copiedBlocks);
+  bool lineUp = held.size() == components.size() && read.size() == components.size() &&
+                copied.size() == components.size();
   for (size_t i = 0; lineUp && i < held.size(); ++i) {
     lineUp = held[i]->name == read[i]->name && markOf(*read[i]) == static_cast<long>(i);
   }
@@ -107,6 +111,7 @@ std::optional<OriginalText> OriginalText::mark(icalcomponent* parsed, std::strin
   for (size_t i = 0; i < held.size(); ++i) {
     blocks[i].held = byName(held[i]->lines);
     blocks[i].read = byName(read[i]->lines);
+    blocks[i].copied = byName(copied[i]->lines);
     for (const std::string& line : held[i]->lines) {
       const std::string name = propertyName(line);
       if (blocks[i].heldOrder.empty() || std::find(blocks[i].heldOrder.begin(), blocks[i].heldOrder.end(),
@@ -141,7 +146,8 @@ std::string OriginalText::textOf(icalcomponent* edited) const {
         };
         const auto& current = find(now);
         // Unchanged since it was read: as the file held it.
-        const auto& chosen = current == find(origin.read) ? find(origin.held) : current;
+        const bool unchanged = current == find(origin.read) || current == find(origin.copied);
+        const auto& chosen = unchanged ? find(origin.held) : current;
         lines.insert(lines.end(), chosen.begin(), chosen.end());
       };
       for (const std::string& name : origin.heldOrder) take(name);

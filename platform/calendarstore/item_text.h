@@ -39,9 +39,10 @@ class OriginalText {
 
  private:
   // One block: its lines as the file held them and as libical writes them
-  // after reading, each by property name.
+  // after reading, and after copying what it read (a copy can escape
+  // differently), each by property name.
   struct Block {
-    std::map<std::string, std::vector<std::string>> held, read;
+    std::map<std::string, std::vector<std::string>> held, read, copied;
     std::vector<std::string> heldOrder;  // property names, first appearance
   };
   explicit OriginalText(std::vector<Block> blocks) : blocks_(std::move(blocks)) {}

@@ -47,7 +47,9 @@ TEST_F(FileFormsTest, HostLineBreaksAreTheFilesLineBreaksAndControlCharactersAre
   e->setStartDate(utc(2026, 6, 20, 8));
   e->setTitle(u"a\rb");
   e->setNotes(u"one\r\ntwo\nthree\u0001\u001B end\ttab\u007F");
-  e->setLocation(u"Room\r4");
+  // Long enough to be folded, with characters of two octets each.
+  const foundation::String location = u"Room\r4 " + foundation::String(80, u'\u00FC');
+  e->setLocation(location);
   ASSERT_TRUE(store_->saveEvent(*e, CalSpan::kAllEvents, error_));
   const std::string file = fileOf(*e);
   EXPECT_TRUE(contains(file, "SUMMARY:a\\nb\r\n")) << file;
@@ -55,7 +57,7 @@ TEST_F(FileFormsTest, HostLineBreaksAreTheFilesLineBreaksAndControlCharactersAre
   auto back = reread(*e);
   EXPECT_EQ(back->title(), u"a\rb");
   EXPECT_EQ(back->notes(), u"one\rtwo\rthree end\ttab");
-  EXPECT_EQ(back->location(), u"Room\r4");
+  EXPECT_EQ(back->location(), location);
 }
 
 TEST_F(FileFormsTest, EveryYearTheHostHoldsIsWrittenAndReadBack) {
@@ -150,6 +152,23 @@ TEST_F(FileFormsTest, AZoneBlockThatReachesBackIsKeptAsWritten) {
   EXPECT_TRUE(contains(after, before.substr(before.find("BEGIN:VTIMEZONE"),
                                             before.find("END:VTIMEZONE") - before.find("BEGIN:VTIMEZONE"))))
       << after;
+}
+
+TEST_F(FileFormsTest, BothPartsOfASplitSeriesKeepWhatTheEditDidNotChange) {
+  writeItem("cal", "s.ics",
+            "BEGIN:VEVENT\nUID:s\nDTSTAMP:20260101T000000Z\nDTSTART:20260601T080000Z\n"
+            "DTEND:20260601T090000Z\nRRULE:FREQ=DAILY;COUNT=5\nSUMMARY:Old\nCATEGORIES:a\\,b,c\nEND:VEVENT\n");
+  store();
+  auto third = store_->eventWithUID(u"s", utc(2026, 6, 3, 8));
+  ASSERT_NE(third, nullptr);
+  third->setTitle(u"New");
+  ASSERT_TRUE(store_->saveEvent(*third, CalSpan::kFutureEvents, error_));
+  ASSERT_NE(third->uid(), u"s");
+  for (const std::string& file : {readFile("cal/s.ics"), fileOf(*third)}) {
+    EXPECT_TRUE(contains(file, "\r\nCATEGORIES:a\\,b,c\r\n")) << file;
+  }
+  EXPECT_TRUE(contains(fileOf(*third), "SUMMARY:New\r\n"));
+  EXPECT_TRUE(contains(readFile("cal/s.ics"), "SUMMARY:Old\r\n"));
 }
 
 TEST_F(FileFormsTest, AnAddressOutsideAsciiIsAUrl) {
