@@ -130,8 +130,11 @@ int32_t iCalFunctions::setCalendarItemProp(const String& keyword, const Property
     } else if (keyword == u"title") {
       item.setTitle(value.text);
     } else if (keyword == u"url") {
-      // Text that is not a URL stores none rather than a broken one.
-      item.setUrl(value.text ? foundation::Url::withString(*value.text) : std::nullopt);
+      // Text that is not a URL is refused and the URL kept: storing none
+      // would delete it while answering success.
+      auto url = value.text ? foundation::Url::withString(*value.text) : std::nullopt;
+      if (value.text && !url) return failWith(kInvalidParameterValue);
+      item.setUrl(std::move(url));
     } else {
       return failWith(kInvalidArgument);
     }

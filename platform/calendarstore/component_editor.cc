@@ -1,24 +1,24 @@
 #include "platform/calendarstore/component_editor.h"
 
-#include "platform/calendarstore/ical_ptr.h"
 #include "platform/calendarstore/ical_time.h"
+#include "platform/calendarstore/text_forms.h"
+#include "platform/calendarstore/zone_definitions.h"
 
 namespace calendarstore {
 namespace {
 
 icalproperty* newTimeProperty(icalproperty_kind kind, icaltimetype t) {
   icalproperty* p = icalproperty_new(kind);
-  icalproperty_set_value(p, t.is_date ? icalvalue_new_date(t) : icalvalue_new_datetime(t));
+  icalproperty_set_value(p, timeValue(t));
   return p;
 }
 
 }  // namespace
 
-ComponentEditor::ComponentEditor(icalcomponent* calendar, ZonePtr zone)
-    : calendar_(calendar), zone_(std::move(zone)), zoneName_(zone_->name()) {
-  // A zone libical cannot describe is written in UTC rather than under a
-  // name other programs could not resolve.
-  if (zoneName_ && icaltimezone_get_builtin_timezone(zoneName_->c_str()) == nullptr) zoneName_.reset();
+ComponentEditor::ComponentEditor(ZonePtr zone) : zone_(std::move(zone)), zoneName_(zone_->name()) {
+  // UTC is written as UTC ("Z"), and a zone no VTIMEZONE can be made for is
+  // written in UTC rather than under a name other programs could not resolve.
+  if (zoneName_ && (isUtcName(*zoneName_) || !hasDefinition(*zoneName_))) zoneName_.reset();
 }
 
 void ComponentEditor::removeAll(icalcomponent* c, icalproperty_kind kind) {
@@ -33,7 +33,7 @@ void ComponentEditor::setText(icalcomponent* c, icalproperty_kind kind,
   removeAll(c, kind);
   if (!text || text->empty()) return;
   icalproperty* p = icalproperty_new(kind);
-  icalproperty_set_value(p, icalvalue_new_text(foundation::toUtf8(*text).c_str()));
+  icalproperty_set_value(p, icalvalue_new_text(fileText(*text).c_str()));
   icalcomponent_add_property(c, p);
 }
 
@@ -57,7 +57,6 @@ void ComponentEditor::setTime(icalcomponent* c, icalproperty_kind kind,
     icalproperty* p = newTimeProperty(kind, localTime(*at, *zone_, false));
     icalproperty_add_parameter(p, icalparameter_new_tzid(zoneName_->c_str()));
     icalcomponent_add_property(c, p);
-    ensureVtimezone(*zoneName_);
   } else {
     setUtcTime(c, kind, at);
   }
@@ -118,23 +117,6 @@ void ComponentEditor::touch(icalcomponent* c, foundation::Date now) {
   setInteger(c, ICAL_SEQUENCE_PROPERTY, sequence ? icalproperty_get_sequence(sequence) + 1 : 0);
   setUtcTime(c, ICAL_DTSTAMP_PROPERTY, now);
   setUtcTime(c, ICAL_LASTMODIFIED_PROPERTY, now);
-}
-
-void ComponentEditor::ensureVtimezone(const std::string& name) {
-  for (icalcomponent* z = icalcomponent_get_first_component(calendar_, ICAL_VTIMEZONE_COMPONENT); z;
-       z = icalcomponent_get_next_component(calendar_, ICAL_VTIMEZONE_COMPONENT)) {
-    icalproperty* tzid = icalcomponent_get_first_property(z, ICAL_TZID_PROPERTY);
-    if (tzid && name == icalproperty_get_tzid(tzid)) return;
-  }
-  icaltimezone* builtin = icaltimezone_get_builtin_timezone(name.c_str());
-  icalcomponent* definition = builtin ? icaltimezone_get_component(builtin) : nullptr;
-  if (definition == nullptr) return;
-  icalcomponent* copy = icalcomponent_new_clone(definition);
-  // libical names its own definitions with a vendor prefix that other
-  // programs skip; the plain IANA name is what they resolve.
-  removeAll(copy, ICAL_TZID_PROPERTY);
-  icalcomponent_add_property(copy, icalproperty_new_tzid(name.c_str()));
-  icalcomponent_add_component(calendar_, copy);
 }
 
 }  // namespace calendarstore

@@ -1,5 +1,6 @@
-// Changes one property at a time of a component inside an item file's
-// calendar, leaving every other property and parameter as it was.
+// Changes one property at a time of a component of an item file, leaving
+// every other property and parameter as it was. The file's VTIMEZONEs are
+// fitted to its times when it is written, not here.
 //
 // Not thread-safe: libical is called under the store's lock.
 #ifndef ZYLO_PLATFORM_CALENDARSTORE_COMPONENT_EDITOR_H_
@@ -19,12 +20,12 @@ namespace calendarstore {
 
 class ComponentEditor {
  public:
-  // `calendar` is the VCALENDAR that holds the components edited; times are
-  // written in `zone` (with its IANA name as TZID and a matching
-  // VTIMEZONE), or in UTC when the zone has no name.
-  ComponentEditor(icalcomponent* calendar, ZonePtr zone);
+  // Times are written in `zone`, with its IANA name as TZID; in UTC ("Z")
+  // when the zone is UTC or has no name a VTIMEZONE can be made for.
+  explicit ComponentEditor(ZonePtr zone);
 
-  // Absent or empty text removes the property.
+  // Absent or empty text removes the property; the text is written in the
+  // file's form (line breaks as line feeds, no other control characters).
   void setText(icalcomponent* c, icalproperty_kind kind, const foundation::OptionalString& text);
   void setUrl(icalcomponent* c, const std::optional<foundation::Url>& url);
   // A date-time in the editor's zone, or with `asDate` the day it falls on
@@ -50,9 +51,7 @@ class ComponentEditor {
 
  private:
   icaltimetype localTime(foundation::Date at, const foundation::TimeZone& zone, bool asDate) const;
-  void ensureVtimezone(const std::string& name);
 
-  icalcomponent* calendar_;
   ZonePtr zone_;
   std::optional<std::string> zoneName_;
 };

@@ -6,9 +6,15 @@
 
 #include <libical/ical.h>
 
+#include <cstdio>
+
 #include "platform/foundation/time_zone.h"
 
 namespace calendarstore {
+
+// libical works out rules (repetitions, and a zone's changes in a
+// VTIMEZONE) no further than the end of this year.
+inline constexpr int kLastRuleYear = 2582;
 
 // A floating time (or with `isDate` a date) of the fields.
 inline icaltimetype icalTimeOf(const foundation::LocalDateTime& l, bool isDate) {
@@ -20,6 +26,20 @@ inline icaltimetype icalTimeOf(const foundation::LocalDateTime& l, bool isDate) 
     t.hour = l.hour, t.minute = l.minute, t.second = l.second;
   }
   return t;
+}
+
+// A DATE or DATE-TIME value of `t` (UTC when `t` is), made from text:
+// libical's own constructors refuse the years after 3000, which files and
+// the host hold all the same.
+inline icalvalue* timeValue(const icaltimetype& t) {
+  char text[40];
+  if (t.is_date) {
+    std::snprintf(text, sizeof text, "%04d%02d%02d", t.year, t.month, t.day);
+  } else {
+    std::snprintf(text, sizeof text, "%04d%02d%02dT%02d%02d%02d%s", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second, icaltime_is_utc(t) ? "Z" : "");
+  }
+  return icalvalue_new_from_string(t.is_date ? ICAL_DATE_VALUE : ICAL_DATETIME_VALUE, text);
 }
 
 inline foundation::LocalDateTime fieldsOf(const icaltimetype& t) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/calendarstore/ical_ptr.h"
+#include "platform/calendarstore/text_forms.h"
 #include "platform/foundation/civil_days.h"
 
 namespace calendarstore {
@@ -87,9 +88,12 @@ class ComponentReader {
     if (p == nullptr) return std::nullopt;
     icalvalue* v = icalproperty_get_value(p);
     if (v == nullptr) return std::nullopt;
-    // URL values are URIs, the others texts; both come back unescaped.
-    return text(icalvalue_isa(v) == ICAL_TEXT_VALUE ? icalvalue_get_text(v)
-                                                    : icalvalue_as_ical_string(v));
+    // URL values are URIs, the others texts, whose line breaks the host
+    // knows as carriage returns; both come back unescaped.
+    if (icalvalue_isa(v) != ICAL_TEXT_VALUE) return text(icalvalue_as_ical_string(v));
+    const char* s = icalvalue_get_text(v);
+    if (s == nullptr || *s == '\0') return std::nullopt;
+    return hostText(s);
   }
 
   std::optional<Date> instantOf(icalcomponent* c, icalproperty_kind kind) {
@@ -105,7 +109,8 @@ class ComponentReader {
   // libical is never asked to convert a local time: it resolves daylight-
   // saving gaps and repeats the wrong way, so the zone table's zones do.
   std::optional<StoredTime> timeOf(icalproperty* p, icaltimetype t) {
-    if (icaltime_is_null_time(t) || !icaltime_is_valid_time(t)) return std::nullopt;
+    // libical's own test of a time refuses the years after 3000.
+    if (icaltime_is_null_time(t) || t.year < 0 || t.year > 9999) return std::nullopt;
     StoredTime s;
     s.isDate = t.is_date;
     s.local = {t.year, t.month, t.day, t.is_date ? 0 : t.hour, t.is_date ? 0 : t.minute,

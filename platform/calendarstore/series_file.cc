@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/calendarstore/component_editor.h"
+#include "platform/calendarstore/ical_time.h"
 #include "platform/calendarstore/item_reader.h"
 #include "platform/calendarstore/occurrence_expander.h"
 #include "platform/calendarstore/rule_conversion.h"
@@ -74,7 +75,7 @@ icalcomponent* SeriesFile::addOverride(Date original) {
   for (auto kind : {ICAL_RRULE_PROPERTY, ICAL_RDATE_PROPERTY, ICAL_EXDATE_PROPERTY, ICAL_EXRULE_PROPERTY}) {
     ComponentEditor::removeAll(override, kind);
   }
-  ComponentEditor editor(calendar_, start_.zone);
+  ComponentEditor editor(start_.zone);
   icalproperty* start = icalcomponent_get_first_property(main_, ICAL_DTSTART_PROPERTY);
   editor.addTimeLike(override, ICAL_RECURRENCEID_PROPERTY, original, start, start_.zone);
   icalcomponent_add_component(calendar_, override);
@@ -95,9 +96,9 @@ void SeriesFile::moveSpan(icalcomponent* c, const WallShift& shift) {
   icalproperty* start = icalcomponent_get_first_property(c, ICAL_DTSTART_PROPERTY);
   if (start == nullptr) return;
   const icaltimetype oldStart = icalproperty_get_dtstart(start);
-  icalproperty_set_dtstart(start, moved(oldStart, shift.start));
+  icalproperty_set_value(start, timeValue(moved(oldStart, shift.start)));
   if (icalproperty* end = icalcomponent_get_first_property(c, ICAL_DTEND_PROPERTY)) {
-    icalproperty_set_dtend(end, moved(icalproperty_get_dtend(end), shift.end));
+    icalproperty_set_value(end, timeValue(moved(icalproperty_get_dtend(end), shift.end)));
     return;
   }
   if (shift.end == shift.start) return;
@@ -142,7 +143,7 @@ void SeriesFile::move(const WallShift& shift, bool ruleDays) {
     icalproperty_set_rdate(p, value);
   }
   for (icalproperty* p : propertiesOf(main_, ICAL_EXDATE_PROPERTY)) {
-    icalproperty_set_exdate(p, moved(icalproperty_get_exdate(p), shift.start));
+    icalproperty_set_value(p, timeValue(moved(icalproperty_get_exdate(p), shift.start)));
   }
   if (icalproperty* p = icalcomponent_get_first_property(main_, ICAL_RRULE_PROPERTY)) {
     icalrecurrencetype rule = icalproperty_get_rrule(p);
@@ -152,7 +153,7 @@ void SeriesFile::move(const WallShift& shift, bool ruleDays) {
   }
   for (icalcomponent* o : overrides()) {
     icalproperty* id = icalcomponent_get_first_property(o, ICAL_RECURRENCEID_PROPERTY);
-    icalproperty_set_recurrenceid(id, moved(icalproperty_get_recurrenceid(id), shift.start));
+    icalproperty_set_value(id, timeValue(moved(icalproperty_get_recurrenceid(id), shift.start)));
     if (std::find(ownTime.begin(), ownTime.end(), o) == ownTime.end()) moveSpan(o, shift);
   }
   start_ = *readComponent(main_, calendar_, zones_).start;
@@ -173,7 +174,7 @@ void SeriesFile::exclude(Date original) {
     icalcomponent_remove_component(calendar_, override);
     icalcomponent_free(override);
   }
-  ComponentEditor editor(calendar_, start_.zone);
+  ComponentEditor editor(start_.zone);
   icalproperty* start = icalcomponent_get_first_property(main_, ICAL_DTSTART_PROPERTY);
   editor.addTimeLike(main_, ICAL_EXDATE_PROPERTY, original, start, start_.zone);
 }

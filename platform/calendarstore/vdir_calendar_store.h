@@ -33,6 +33,7 @@
 #include "platform/calendarstore/folder_watch.h"
 #include "platform/calendarstore/ical_ptr.h"
 #include "platform/calendarstore/item_record.h"
+#include "platform/calendarstore/item_text.h"
 #include "platform/calendarstore/occurrence_expander.h"
 #include "platform/calendarstore/store_index.h"
 #include "platform/calendarstore/zone_table.h"
@@ -138,20 +139,24 @@ class VdirCalendarStore final : public zylo::CalendarStore {
 
   // Writing (vdir_store_writes.cc, vdir_event_writes.cc).
   // An item file read afresh for an edit: its parsed calendar, main
-  // component and record.
+  // component and record, and its text as it was read.
   struct StoredFile {
     CalendarEntry* entry;
     std::string fileName;
     ComponentPtr calendar;
     icalcomponent* main;
     ItemRecord record;
+    std::optional<OriginalText> original;
+    const OriginalText* originalText() const { return original ? &*original : nullptr; }
   };
   CalendarEntry* writableCalendar(const zylo::CalCalendar* calendar, const foundation::String& what,
                                   zylo::StoreError& error);
   std::optional<StoredFile> openStored(const std::string& storeFile, const foundation::String& what,
                                        zylo::StoreError& error);
+  // Writes `calendar` as an item file, with VTIMEZONEs fitted to its times;
+  // `original` (when it was read from a file) keeps what was not changed.
   bool writeItem(CalendarEntry& entry, const std::string& fileName, icalcomponent* calendar,
-                 const foundation::String& what, zylo::StoreError& error);
+                 const OriginalText* original, const foundation::String& what, zylo::StoreError& error);
   // Writes an edited item back to its file, or to `target` when it moved.
   bool writeBack(StoredFile& stored, CalendarEntry& target, zylo::CalCalendarItem& item,
                  const foundation::String& what, zylo::StoreError& error);

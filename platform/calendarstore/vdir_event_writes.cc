@@ -4,6 +4,7 @@
 // "future" splits it into the part before the occurrence and a new series
 // from it on. Times keep the form and zone the file wrote them in.
 #include "platform/calendarstore/component_editor.h"
+#include "platform/calendarstore/ical_time.h"
 #include "platform/calendarstore/item_identity.h"
 #include "platform/calendarstore/item_reader.h"
 #include "platform/calendarstore/rule_conversion.h"
@@ -120,7 +121,7 @@ Date movedOriginal(Date original, const WallShift& shift, const foundation::Time
 Date editSeries(SeriesFile& series, const zylo::CalEvent& e, const Occurrence& shown, ZoneTable& zones) {
   const unsigned fields = e.changedFields();
   const ZonePtr zone = series.start().zone;
-  ComponentEditor editor(series.calendar(), zone);
+  ComponentEditor editor(zone);
   const ComponentRecord mainBefore = readComponent(series.main(), series.calendar(), zones);
   const Date original = *shown.occurrence;
   if ((fields & CalCalendarItem::kRecurrenceRule) && !e.recurrenceRule()) {
@@ -156,6 +157,20 @@ Date editSeries(SeriesFile& series, const zylo::CalEvent& e, const Occurrence& s
   return now;
 }
 
+// Whether a series starts after the last year libical expands rules in,
+// where it would show its first occurrence only.
+bool startsBeyondRules(const ItemRecord& r) { return repeats(r) && r.main.start->local.year > kLastRuleYear; }
+
+// Whether an edit makes `after` such a series (one read as such stays
+// editable).
+bool movesBeyondRules(icalcomponent* after, const ItemRecord* before, ZoneTable& zones) {
+  const ReadOutcome read = readItemCalendar(after, zones);
+  return read.item && startsBeyondRules(*read.item) && !(before && startsBeyondRules(*before));
+}
+
+const String kBeyondRules = u"A repeating event can start no later than the year " +
+                            foundation::fromUtf8(std::to_string(kLastRuleYear)) + u".";
+
 // Whether the event changes between all-day and timed.
 bool changesDayForm(const zylo::CalEvent& e, const StoredTime& start) {
   return (e.changedFields() & CalCalendarItem::kIsAllDay) && e.isAllDay() != start.isDate;
@@ -183,15 +198,16 @@ bool VdirCalendarStore::saveNewEvent(zylo::CalEvent& e, CalendarEntry& entry, zy
   ComponentPtr calendar = newCalendarComponent();
   const std::string uid = e.uid().empty() ? freshUuid() : foundation::toUtf8(e.uid());
   icalcomponent* event = addItemComponent(calendar.get(), ICAL_VEVENT_COMPONENT, uid, now);
-  ComponentEditor editor(calendar.get(), zones_.defaultZone());
+  ComponentEditor editor(zones_.defaultZone());
   applyTextFields(editor, event, e, kTextFields);
   writeNewSpan(editor, event, e, zones_.defaultZone());
   if (e.recurrenceRule()) {
     const StoredTime start = *readComponent(event, calendar.get(), zones_).start;
     editor.setRule(event, ruleText(*e.recurrenceRule(), start));
   }
+  if (movesBeyondRules(calendar.get(), nullptr, zones_)) return refuse(error, kNotSaved, kBeyondRules);
   const std::string fileName = unusedFileName(entry, uid);
-  if (!writeItem(entry, fileName, calendar.get(), kNotSaved, error)) return false;
+  if (!writeItem(entry, fileName, calendar.get(), nullptr, kNotSaved, error)) return false;
   e.setUid(foundation::fromUtf8(uid));
   e.setStoreFile(entry.info.folderName + "/" + fileName);
   e.clearChanges();
@@ -202,10 +218,10 @@ bool VdirCalendarStore::saveSingleEvent(StoredFile& stored, CalendarEntry& targe
                                         zylo::StoreError& error) {
   const unsigned fields = e.changedFields();
   const ZonePtr zone = stored.record.main.start->zone;
-  ComponentEditor editor(stored.calendar.get(), zone);
+  ComponentEditor editor(zone);
   if (changesDayForm(e, *stored.record.main.start)) {
     // A new form: written as a new event's would be.
-    ComponentEditor fresh(stored.calendar.get(), zones_.defaultZone());
+    ComponentEditor fresh(zones_.defaultZone());
     writeNewSpan(fresh, stored.main, e, zones_.defaultZone());
   } else if (fields & (kSpanFields | CalCalendarItem::kIsAllDay)) {
     writeSpanLike(editor, stored.main, *e.startDate(), e.endDate(), startProperty(stored.main), zone);
@@ -216,6 +232,9 @@ bool VdirCalendarStore::saveSingleEvent(StoredFile& stored, CalendarEntry& targe
     editor.setRule(stored.main, ruleText(*e.recurrenceRule(), start));
   }
   editor.touch(stored.main, clock_->now());
+  if (movesBeyondRules(stored.calendar.get(), &stored.record, zones_)) {
+    return refuse(error, kNotSaved, kBeyondRules);
+  }
   if (!writeBack(stored, target, e, kNotSaved, error)) return false;
   reloadEvent(e, std::nullopt);
   return true;
@@ -239,7 +258,7 @@ bool VdirCalendarStore::saveOccurrence(StoredFile& stored, const CalendarEntry& 
   const Date original = *e.occurrence();
   SeriesFile series(stored.calendar.get(), zones_);
   const ZonePtr zone = series.start().zone;
-  ComponentEditor editor(stored.calendar.get(), zone);
+  ComponentEditor editor(zone);
   icalcomponent* override = series.overrideOf(original);
   if (override == nullptr) override = series.addOverride(original);
   if (fields & kSpanFields) {
@@ -247,7 +266,9 @@ bool VdirCalendarStore::saveOccurrence(StoredFile& stored, const CalendarEntry& 
   }
   applyTextFields(editor, override, e, fields);
   editor.touch(override, clock_->now());
-  if (!writeItem(*stored.entry, stored.fileName, stored.calendar.get(), kNotSaved, error)) return false;
+  if (!writeItem(*stored.entry, stored.fileName, stored.calendar.get(), stored.originalText(), kNotSaved, error)) {
+    return false;
+  }
   reloadEvent(e, original);
   return true;
 }
@@ -258,7 +279,10 @@ bool VdirCalendarStore::saveSeries(StoredFile& stored, CalendarEntry& target, zy
   if (!shown) return false;
   SeriesFile series(stored.calendar.get(), zones_);
   const Date now = editSeries(series, e, *shown, zones_);
-  ComponentEditor(stored.calendar.get(), series.start().zone).touch(series.main(), clock_->now());
+  ComponentEditor(series.start().zone).touch(series.main(), clock_->now());
+  if (movesBeyondRules(stored.calendar.get(), &stored.record, zones_)) {
+    return refuse(error, kNotSaved, kBeyondRules);
+  }
   if (!writeBack(stored, target, e, kNotSaved, error)) return false;
   reloadEvent(e, now);
   return true;
@@ -277,15 +301,16 @@ bool VdirCalendarStore::splitSeries(StoredFile& stored, CalendarEntry& target, z
   SeriesFile laterSeries(later.get(), zones_);
   laterSeries.startAt(original);
   const Date moved = editSeries(laterSeries, e, *shown, zones_);
-  ComponentEditor(later.get(), laterSeries.start().zone).touch(laterSeries.main(), now);
+  ComponentEditor(laterSeries.start().zone).touch(laterSeries.main(), now);
   // The old series ends before it.
   SeriesFile earlier(stored.calendar.get(), zones_);
   earlier.endBefore(original);
-  ComponentEditor(stored.calendar.get(), earlier.start().zone).touch(earlier.main(), now);
+  ComponentEditor(earlier.start().zone).touch(earlier.main(), now);
 
+  if (movesBeyondRules(later.get(), &stored.record, zones_)) return refuse(error, kNotSaved, kBeyondRules);
   const std::string laterFile = unusedFileName(target, uid);
-  if (!writeItem(target, laterFile, later.get(), kNotSaved, error)) return false;
-  if (!writeItem(*stored.entry, stored.fileName, stored.calendar.get(), kNotSaved, error)) {
+  if (!writeItem(target, laterFile, later.get(), stored.originalText(), kNotSaved, error)) return false;
+  if (!writeItem(*stored.entry, stored.fileName, stored.calendar.get(), stored.originalText(), kNotSaved, error)) {
     // Without the shortened old series the new one would double it.
     zylo::StoreError ignored;
     removeItemFile(target, laterFile, kNotSaved, ignored);
@@ -341,8 +366,8 @@ bool VdirCalendarStore::removeEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo:
   } else {
     series.endBefore(original);
   }
-  ComponentEditor(stored->calendar.get(), series.start().zone).touch(series.main(), clock_->now());
-  return writeItem(*stored->entry, stored->fileName, stored->calendar.get(), what, error);
+  ComponentEditor(series.start().zone).touch(series.main(), clock_->now());
+  return writeItem(*stored->entry, stored->fileName, stored->calendar.get(), stored->originalText(), what, error);
 }
 
 }  // namespace calendarstore

@@ -14,6 +14,7 @@
 #include "platform/calendarstore/item_reader.h"
 #include "platform/calendarstore/vdir_calendar_store.h"
 #include "platform/calendarstore/write_support.h"
+#include "platform/calendarstore/zone_definitions.h"
 
 namespace calendarstore {
 
@@ -95,6 +96,7 @@ std::optional<VdirCalendarStore::StoredFile> VdirCalendarStore::openStored(const
   std::ifstream in(folderOf(calendar->second) / fileName, std::ios::binary);
   const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   ComponentPtr parsed(icalparser_parse_string(bytes.c_str()));
+  std::optional<OriginalText> original = OriginalText::mark(parsed.get(), bytes);
   ReadOutcome read = readItemCalendar(parsed.get(), zones_);
   if (!read.item) {
     refuse(error, what, u"Its file can no longer be read: " + foundation::fromUtf8(read.problem) + u".");
@@ -107,7 +109,8 @@ std::optional<VdirCalendarStore::StoredFile> VdirCalendarStore::openStored(const
     if (!icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY)) main = c;
   }
   if (main == nullptr) main = icalcomponent_get_first_component(parsed.get(), kind);
-  return StoredFile{&calendar->second, fileName, std::move(parsed), main, std::move(*read.item)};
+  return StoredFile{&calendar->second, fileName, std::move(parsed), main, std::move(*read.item),
+                    std::move(original)};
 }
 
 void VdirCalendarStore::noteWritten(CalendarEntry& entry, const std::string& fileName) {
@@ -122,8 +125,10 @@ void VdirCalendarStore::noteWritten(CalendarEntry& entry, const std::string& fil
 }
 
 bool VdirCalendarStore::writeItem(CalendarEntry& entry, const std::string& fileName,
-                                  icalcomponent* calendar, const String& what, zylo::StoreError& error) {
-  const std::string bytes = takeText(icalcomponent_as_ical_string_r(calendar));
+                                  icalcomponent* calendar, const OriginalText* original, const String& what,
+                                  zylo::StoreError& error) {
+  fitVtimezones(calendar);
+  const std::string bytes = original ? original->textOf(calendar) : freshItemText(calendar);
   if (int failed = writeAtomically(*files_, folderOf(entry) / fileName, bytes)) {
     return refuse(error, what, u"The file could not be written: " + systemWords(failed) + u".");
   }
@@ -145,11 +150,11 @@ bool VdirCalendarStore::removeItemFile(CalendarEntry& entry, const std::string& 
 bool VdirCalendarStore::writeBack(StoredFile& stored, CalendarEntry& target, zylo::CalCalendarItem& item,
                                   const String& what, zylo::StoreError& error) {
   if (&target == stored.entry) {
-    if (!writeItem(target, stored.fileName, stored.calendar.get(), what, error)) return false;
+    if (!writeItem(target, stored.fileName, stored.calendar.get(), stored.originalText(), what, error)) return false;
   } else {
     // Moved to another calendar: written there first, then removed here.
     const std::string fileName = unusedFileName(target, foundation::toUtf8(item.uid()));
-    if (!writeItem(target, fileName, stored.calendar.get(), what, error)) return false;
+    if (!writeItem(target, fileName, stored.calendar.get(), stored.originalText(), what, error)) return false;
     if (!removeItemFile(*stored.entry, stored.fileName, what, error)) return false;
     item.setStoreFile(target.info.folderName + "/" + fileName);
   }
@@ -179,10 +184,10 @@ bool VdirCalendarStore::saveTask(zylo::CalTask& t, zylo::StoreError& error) {
     ComponentPtr calendar = newCalendarComponent();
     const std::string uid = t.uid().empty() ? freshUuid() : foundation::toUtf8(t.uid());
     icalcomponent* task = addItemComponent(calendar.get(), ICAL_VTODO_COMPONENT, uid, now);
-    ComponentEditor editor(calendar.get(), zones_.defaultZone());
+    ComponentEditor editor(zones_.defaultZone());
     applyTaskFields(editor, task, t, kAllFields & ~(t.isCompleted() ? 0u : unsigned{CalCalendarItem::kIsCompleted}), now);
     const std::string fileName = unusedFileName(*target, uid);
-    if (!writeItem(*target, fileName, calendar.get(), what, error)) return false;
+    if (!writeItem(*target, fileName, calendar.get(), nullptr, what, error)) return false;
     t.setUid(foundation::fromUtf8(uid));
     t.setStoreFile(target->info.folderName + "/" + fileName);
     t.clearChanges();
@@ -193,7 +198,7 @@ bool VdirCalendarStore::saveTask(zylo::CalTask& t, zylo::StoreError& error) {
   if (!stored->entry->info.isEditable) {
     return refuse(error, what, readOnlyReason(stored->entry->info));
   }
-  ComponentEditor editor(stored->calendar.get(), zones_.defaultZone());
+  ComponentEditor editor(zones_.defaultZone());
   applyTaskFields(editor, stored->main, t, t.changedFields(), now);
   editor.touch(stored->main, now);
   return writeBack(*stored, *target, t, what, error);

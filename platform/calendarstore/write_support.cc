@@ -39,7 +39,7 @@ icalcomponent* addItemComponent(icalcomponent* calendar, icalcomponent_kind kind
   icalcomponent* item = icalcomponent_new(kind);
   icalcomponent_add_component(calendar, item);
   icalcomponent_add_property(item, icalproperty_new_uid(uid.c_str()));
-  ComponentEditor editor(calendar, foundation::fixedOffsetZone(0));
+  ComponentEditor editor(foundation::fixedOffsetZone(0));
   editor.setUtcTime(item, ICAL_CREATED_PROPERTY, now);
   editor.setUtcTime(item, ICAL_DTSTAMP_PROPERTY, now);
   return item;

@@ -12,8 +12,9 @@ namespace foundation {
 class Url {
  public:
   // None for text that is not a URL: empty, or holding characters a URL
-  // cannot hold unescaped (spaces, non-ASCII, control characters, <>"{}|\^`),
-  // or a malformed percent escape or scheme.
+  // cannot hold unescaped (spaces, control characters, <>"{}|\^`), or a
+  // malformed percent escape or scheme. Characters outside ASCII are held
+  // as they are, as in an internationalised address.
   static std::optional<Url> withString(std::u16string_view text);
   const String& absoluteString() const { return text_; }
   friend bool operator==(const Url&, const Url&) = default;

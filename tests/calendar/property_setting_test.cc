@@ -180,12 +180,15 @@ TEST_F(PropertySettingTest, CalendarsAreFoundByExactTitleOrIdentifier) {
   EXPECT_EQ(event.calendar()->uid(), u"work");
 }
 
-TEST_F(PropertySettingTest, TextThatIsNotAUrlStoresNone) {
+TEST_F(PropertySettingTest, TextThatIsNotAUrlIsRefusedAndTheUrlKept) {
   context().newItem(u"task");
   const CalTask& task = *context().currentTask();
-  EXPECT_EQ(context().setTaskProp(String(u"url"), textValue(u"https://example.org/a?b=1")), 0);
-  EXPECT_EQ(task.url()->absoluteString(), u"https://example.org/a?b=1");
-  EXPECT_EQ(context().setTaskProp(String(u"url"), textValue(u"not a url")), 0);
+  EXPECT_EQ(context().setTaskProp(String(u"url"), textValue(u"https://de.wikipedia.org/wiki/Stra\u00DFe")), 0);
+  EXPECT_EQ(task.url()->absoluteString(), u"https://de.wikipedia.org/wiki/Stra\u00DFe");
+  EXPECT_EQ(context().setTaskProp(String(u"url"), textValue(u"not a url")), -1);
+  EXPECT_EQ(code(), kInvalidParameterValue);
+  EXPECT_EQ(task.url()->absoluteString(), u"https://de.wikipedia.org/wiki/Stra\u00DFe");
+  EXPECT_EQ(context().setTaskProp(String(u"url"), kNoValue), 0);
   EXPECT_FALSE(task.url());
 }
 

@@ -62,9 +62,10 @@ TEST_F(ReadingTest, TextAsWrittenIncludingFoldedLinesAndOtherScripts) {
       "URL:https://example.org/meeting?id=7\nDTSTAMP:20260101T000000Z\n"
       "LAST-MODIFIED:20260301T120000Z\nX-OTHER-PROGRAM:kept\nEND:VEVENT\n");
   EXPECT_EQ(event->title(), u"Caf\u00E9 mit J\u00FCrgen \u2014 \u4F1A\u8B70");
+  // The host breaks lines with a carriage return.
   EXPECT_EQ(event->notes(),
             u"A long description that another program folded at seventy-five octets, with an "
-            u"escaped comma\nand a second line");
+            u"escaped comma\rand a second line");
   EXPECT_EQ(event->location(), u"Room 4");
   ASSERT_TRUE(event->url());
   EXPECT_EQ(event->url()->absoluteString(), u"https://example.org/meeting?id=7");

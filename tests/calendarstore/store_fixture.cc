@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "tests/index_folder.h"
+#include "tests/support/item_file_checks.h"
 
 namespace calendarstore::testing {
 
@@ -40,7 +41,8 @@ void StoreTest::TearDown() {
 
 VdirCalendarStore& StoreTest::store(std::shared_ptr<FileSystem> files) {
   store_ = std::make_unique<VdirCalendarStore>(root_, zone_, foundation::fixedClock(testNow()),
-                                               std::move(files), zylo::testing::testIndexFolder(indexFolder_));
+                                               zylo::testing::checkingFileSystem(std::move(files)),
+                                               zylo::testing::testIndexFolder(indexFolder_));
   return *store_;
 }
 

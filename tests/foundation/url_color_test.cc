@@ -8,13 +8,14 @@ namespace {
 
 TEST(Url, AcceptsWhatAUrlCanHold) {
   for (const char16_t* text : {u"https://example.org/a?b=c#d", u"mailto:a@b.c", u"relative/path",
-                               u"http://h/%20x"}) {
+                               u"http://h/%20x", u"https://de.wikipedia.org/wiki/Stra\u00DFe",
+                               u"https://b\u00FCcher.example/\u4F1A\u8B70?q=\U0001F600"}) {
     auto url = Url::withString(text);
     ASSERT_TRUE(url) << toUtf8(text);
     EXPECT_EQ(url->absoluteString(), text);
   }
   for (const char16_t* text : {u"", u"has space", u"http://h/%2", u"http://h/%zz", u"1http://x",
-                               u"http://h/\u00E9", u"a<b"}) {
+                               u"a<b", u"http://h/\u0085", u"http://h/\xD800", u"http://h/\uFFFF"}) {
     EXPECT_FALSE(Url::withString(text)) << toUtf8(text);
   }
 }

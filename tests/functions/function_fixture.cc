@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "platform/calendarstore/vdir_calendar_store.h"
+#include "tests/support/item_file_checks.h"
 #include "plugin/plugin_state.h"
 #include "tests/functions/sample_calendars.h"
 #include "tests/index_folder.h"
@@ -36,8 +37,8 @@ void FunctionTest::SetUp() {
 
 void FunctionTest::restartStoreAt(foundation::Date now) {
   store_ = std::make_shared<calendarstore::VdirCalendarStore>(
-      root_, foundation::namedZone("Europe/Berlin"), foundation::fixedClock(now), calendarstore::systemFileSystem(),
-      zylo::testing::testIndexFolder(root_.string() + ".index"));
+      root_, foundation::namedZone("Europe/Berlin"), foundation::fixedClock(now),
+      checkingFileSystem(calendarstore::systemFileSystem()), zylo::testing::testIndexFolder(root_.string() + ".index"));
 }
 
 void FunctionTest::TearDown() {
