@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
+#include <algorithm>
 #include <map>
 #include <mutex>
 
@@ -49,9 +49,19 @@ std::filesystem::path zoneinfoFolder() {
 }
 
 std::shared_ptr<const TimeZone> readNamedZone(const std::string& name) {
-  std::ifstream in(zoneinfoFolder() / name, std::ios::binary);
-  if (!in) return nullptr;
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  // A TZID read from a file may name a folder or anything else below the
+  // zone folder: only a regular file of a zone file's size is read.
+  constexpr uintmax_t kMaxZoneFile = 1 << 20;
+  const std::filesystem::path path = zoneinfoFolder() / name;
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error) || std::filesystem::file_size(path, error) > kMaxZoneFile ||
+      error) {
+    return nullptr;
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes(kMaxZoneFile, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
   auto zone = TzifZone::parse(bytes);
   if (!zone) return nullptr;
   return std::make_shared<const NamedZone>(std::move(*zone), name);

@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "platform/foundation/civil_days.h"
+#include "platform/foundation/time_zone.h"
 
 namespace foundation {
 namespace {
@@ -60,6 +61,13 @@ TEST(TzifZone, RefusesFilesThatAreNotWholeZoneFiles) {
   version1[4] = '\0';
   EXPECT_FALSE(TzifZone::parse(version1));
   EXPECT_FALSE(TzifZone::parse("not a zone file at all, but long enough to hold a header........"));
+}
+
+TEST(NamedZone, OnlyZoneFilesAreZones) {
+  EXPECT_NE(namedZone("Europe/Berlin"), nullptr);
+  for (const char* name : {"Europe", "zone.tab", "", "../zoneinfo/Europe/Berlin", "/etc/passwd", "Nowhere/City"}) {
+    EXPECT_EQ(namedZone(name), nullptr) << name;
+  }
 }
 
 }  // namespace
