@@ -30,6 +30,41 @@ Date endOf(const ComponentRecord& c, Date start) {
   return c.start->zone->dateFromLocal({static_cast<int>(civil.year), civil.month, civil.day, 0, 0, 0});
 }
 
+// Whether RFC 5545 allows the rule's parts together. libical searches a
+// forbidden combination (a numbered weekday in an hourly rule) for seconds
+// before it gives up, at every step: such a rule yields only the event's
+// own start and extra dates.
+bool permitted(const icalrecurrencetype& rule) {
+  const bool monthlyOrYearly = rule.freq == ICAL_MONTHLY_RECURRENCE || rule.freq == ICAL_YEARLY_RECURRENCE;
+  for (int i = 0; i < ICAL_BY_DAY_SIZE && rule.by_day[i] != ICAL_RECURRENCE_ARRAY_MAX; ++i) {
+    if (!monthlyOrYearly && icalrecurrencetype_day_position(rule.by_day[i]) != 0) return false;
+  }
+  const bool usesMonthDays = rule.by_month_day[0] != ICAL_RECURRENCE_ARRAY_MAX;
+  const bool usesYearDays = rule.by_year_day[0] != ICAL_RECURRENCE_ARRAY_MAX;
+  const bool usesWeekNumbers = rule.by_week_no[0] != ICAL_RECURRENCE_ARRAY_MAX;
+  if (usesMonthDays && rule.freq == ICAL_WEEKLY_RECURRENCE) return false;
+  if (usesYearDays && (rule.freq == ICAL_DAILY_RECURRENCE || rule.freq == ICAL_WEEKLY_RECURRENCE ||
+                       rule.freq == ICAL_MONTHLY_RECURRENCE)) {
+    return false;
+  }
+  return !usesWeekNumbers || rule.freq == ICAL_YEARLY_RECURRENCE;
+}
+
+// libical walks an hourly, minutely or secondly rule one period at a time
+// from its start, and its skip ahead loses the rule's step: a rule from
+// centuries ago would hold the host for minutes. Started at its last whole
+// period before `skipTo` instead, it yields the same instances from there.
+foundation::LocalDateTime subDailyStartNear(const icalrecurrencetype& rule, const StoredTime& start,
+                                            Date skipTo) {
+  const int64_t unit = rule.freq == ICAL_HOURLY_RECURRENCE ? 3600 : rule.freq == ICAL_MINUTELY_RECURRENCE ? 60 : 1;
+  if (start.isDate) return start.local;
+  const int64_t period = unit * rule.interval;
+  const int64_t first = foundation::wallSeconds(start.local);
+  const int64_t distance = foundation::wallSeconds(foundation::splitGregorian(skipTo, *start.zone)) - first;
+  if (distance <= period) return start.local;
+  return foundation::localFields(first + distance / period * period);
+}
+
 // Calls `visit` with each date the rule yields in [from, to), ascending,
 // until `visit` answers false. The event's own start is not among them.
 void forEachRuleDate(const ItemRecord& event, Date from, Date to,
@@ -37,15 +72,20 @@ void forEachRuleDate(const ItemRecord& event, Date from, Date to,
   const StoredTime& start = *event.main.start;
   if (!event.main.rrule) return;
   icalrecurrencetype rule = icalrecurrencetype_from_string(event.main.rrule->c_str());
-  if (rule.freq == ICAL_NO_RECURRENCE || rule.interval < 1) return;
+  if (rule.freq == ICAL_NO_RECURRENCE || rule.interval < 1 || !permitted(rule)) return;
   std::optional<Date> until;
   if (!icaltime_is_null_time(rule.until)) until = untilInstant(rule.until, start, true);
   rule.until = icaltime_null_time();
-  icalrecur_iterator* it = icalrecur_iterator_new(rule, icalTimeOf(start.local, start.isDate));
-  if (it == nullptr) return;
-  // Without a count the iterator can skip ahead to the window.
+  // Without a count the iterator can skip ahead to the window: a rule of
+  // days or longer through libical, a shorter one by a later start.
   const Date skipTo = from - std::chrono::days{2};
-  if (rule.count == 0 && skipTo > start.instant) {
+  const bool skips = rule.count == 0 && skipTo > start.instant;
+  const bool subDaily = rule.freq == ICAL_HOURLY_RECURRENCE || rule.freq == ICAL_MINUTELY_RECURRENCE ||
+                        rule.freq == ICAL_SECONDLY_RECURRENCE;
+  const foundation::LocalDateTime first = skips && subDaily ? subDailyStartNear(rule, start, skipTo) : start.local;
+  icalrecur_iterator* it = icalrecur_iterator_new(rule, icalTimeOf(first, start.isDate));
+  if (it == nullptr) return;
+  if (skips && !subDaily) {
     icalrecur_iterator_set_start(
         it, icalTimeOf(foundation::splitGregorian(skipTo, *start.zone), start.isDate));
   }

@@ -103,5 +103,30 @@ TEST_F(RecurrenceTest, RulesBeyondTheModelStillExpand) {
             (std::vector<foundation::Date>{utc(2026, 2, 27, 10), utc(2026, 3, 27, 10)}));
 }
 
+TEST_F(RecurrenceTest, AnHourlyRuleFromCenturiesAgoSkipsToTheRange) {
+  // Walked hour by hour from 1013 this took minutes.
+  writeItem("cal", "h.ics",
+            "BEGIN:VEVENT\nUID:h\nDTSTART:10130604T103000Z\nRRULE:FREQ=HOURLY;INTERVAL=5;BYMONTH=6;BYDAY=SU\n"
+            "END:VEVENT\n");
+  store();
+  const auto june = startsOf(events(utc(2026, 6, 28), utc(2026, 6, 29)));
+  ASSERT_FALSE(june.empty());
+  // Every fifth hour from 10:30 on 4 June 1013: the offsets stay in step.
+  for (foundation::Date d : june) {
+    EXPECT_EQ((d - utc(1013, 6, 4, 10, 30)).count() % (5 * 3600), 0);
+    EXPECT_EQ(foundation::splitGregorian(d, *foundation::fixedOffsetZone(0)).day, 28);
+  }
+}
+
+TEST_F(RecurrenceTest, ARuleTheStandardForbidsYieldsOnlyItsStart) {
+  // A numbered weekday in an hourly rule: libical searched it for seconds.
+  writeItem("cal", "f.ics",
+            "BEGIN:VEVENT\nUID:f\nDTSTART:20260604T100000Z\nRRULE:FREQ=HOURLY;BYMONTH=6;BYDAY=-1SU\n"
+            "RDATE:20260610T100000Z\nEND:VEVENT\n");
+  store();
+  EXPECT_EQ(startsOf(events(utc(2026, 1, 1), utc(2027, 1, 1))),
+            (std::vector<foundation::Date>{utc(2026, 6, 4, 10), utc(2026, 6, 10, 10)}));
+}
+
 }  // namespace
 }  // namespace calendarstore::testing
