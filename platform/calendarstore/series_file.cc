@@ -7,6 +7,7 @@
 #include "platform/calendarstore/item_reader.h"
 #include "platform/calendarstore/occurrence_expander.h"
 #include "platform/calendarstore/rule_conversion.h"
+#include "platform/calendarstore/write_support.h"
 #include "platform/foundation/civil_days.h"
 
 namespace calendarstore {
@@ -16,15 +17,6 @@ using foundation::Date;
 using std::chrono::seconds;
 
 constexpr int64_t kDay = 86400;
-
-std::vector<icalproperty*> propertiesOf(icalcomponent* c, icalproperty_kind kind) {
-  std::vector<icalproperty*> list;
-  for (icalproperty* p = icalcomponent_get_first_property(c, kind); p;
-       p = icalcomponent_get_next_property(c, kind)) {
-    list.push_back(p);
-  }
-  return list;
-}
 
 void removeProperty(icalcomponent* c, icalproperty* p) {
   icalcomponent_remove_property(c, p);
@@ -171,8 +163,7 @@ void SeriesFile::dropDates(icalproperty_kind kind, Pick drop) {
 
 void SeriesFile::exclude(Date original) {
   if (icalcomponent* override = overrideOf(original)) {
-    icalcomponent_remove_component(calendar_, override);
-    icalcomponent_free(override);
+    removeComponent(calendar_, override);
   }
   ComponentEditor editor(start_.zone);
   icalproperty* start = icalcomponent_get_first_property(main_, ICAL_DTSTART_PROPERTY);
@@ -183,8 +174,7 @@ template <class Pick>
 void SeriesFile::dropWhere(Pick drop) {
   for (icalcomponent* o : overrides()) {
     if (auto id = recurrenceIdOf(o); id && drop(*id)) {
-      icalcomponent_remove_component(calendar_, o);
-      icalcomponent_free(o);
+      removeComponent(calendar_, o);
     }
   }
   dropDates(ICAL_RDATE_PROPERTY, drop);
@@ -230,8 +220,7 @@ void SeriesFile::keepExtraDatesBefore(Date original) {
   // One occurrence left: if it was changed, the change is the event.
   if (icalcomponent* changed = overrideOf(start_.instant)) {
     ComponentEditor::removeAll(changed, ICAL_RECURRENCEID_PROPERTY);
-    icalcomponent_remove_component(calendar_, main_);
-    icalcomponent_free(main_);
+    removeComponent(calendar_, main_);
     main_ = changed;
     start_ = *readComponent(main_, calendar_, zones_).start;
   }
@@ -259,8 +248,7 @@ void SeriesFile::dropRepetition() {
     ComponentEditor::removeAll(main_, kind);
   }
   for (icalcomponent* o : overrides()) {
-    icalcomponent_remove_component(calendar_, o);
-    icalcomponent_free(o);
+    removeComponent(calendar_, o);
   }
 }
 
@@ -269,8 +257,7 @@ void SeriesFile::dropOrphans() {
   if (!repeats(now)) return dropRepetition();
   for (icalcomponent* o : overrides()) {
     if (auto id = recurrenceIdOf(o); id && !isOriginal(now, *id)) {
-      icalcomponent_remove_component(calendar_, o);
-      icalcomponent_free(o);
+      removeComponent(calendar_, o);
     }
   }
   for (icalproperty* p : propertiesOf(main_, ICAL_EXDATE_PROPERTY)) {

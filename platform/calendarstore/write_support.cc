@@ -34,6 +34,20 @@ std::vector<icalcomponent*> componentsOf(icalcomponent* calendar, icalcomponent_
   return list;
 }
 
+std::vector<icalproperty*> propertiesOf(icalcomponent* component, icalproperty_kind kind) {
+  std::vector<icalproperty*> list;
+  for (icalproperty* p = icalcomponent_get_first_property(component, kind); p;
+       p = icalcomponent_get_next_property(component, kind)) {
+    list.push_back(p);
+  }
+  return list;
+}
+
+void removeComponent(icalcomponent* calendar, icalcomponent* component) {
+  icalcomponent_remove_component(calendar, component);
+  icalcomponent_free(component);
+}
+
 icalcomponent* addItemComponent(icalcomponent* calendar, icalcomponent_kind kind, const std::string& uid,
                                 foundation::Date now) {
   icalcomponent* item = icalcomponent_new(kind);

@@ -25,6 +25,9 @@ foundation::String systemWords(int errnoValue);
 // An empty VCALENDAR with this program's VERSION and PRODID.
 ComponentPtr newCalendarComponent();
 std::vector<icalcomponent*> componentsOf(icalcomponent* calendar, icalcomponent_kind kind);
+std::vector<icalproperty*> propertiesOf(icalcomponent* component, icalproperty_kind kind);
+// Takes `component` out of `calendar` and frees it.
+void removeComponent(icalcomponent* calendar, icalcomponent* component);
 // A new VEVENT or VTODO in `calendar` with its UID, CREATED and DTSTAMP.
 icalcomponent* addItemComponent(icalcomponent* calendar, icalcomponent_kind kind, const std::string& uid,
                                 foundation::Date now);
