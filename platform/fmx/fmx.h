@@ -245,6 +245,10 @@ inline FMX_Err unRegisterExternalFunction(const QuadChar& id, int16_t functionId
   return call([&](FMX_ErrorBlock* e) { return FM_ExprEnv_UnRegisterExternalFunction(id.get(), functionId, e); });
 }
 
+inline uintptr_t sessionIdOf(const FM_ExprEnv* environment) {
+  return call([&](FMX_ErrorBlock* e) { return FM_ExprEnv_SessionID(environment, e); });
+}
+
 }  // namespace fmx
 
 #endif  // ZYLO_PLATFORM_FMX_FMX_H_

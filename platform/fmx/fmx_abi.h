@@ -248,6 +248,12 @@ FMX_API FMX_Err FM_ExprEnv_RegisterExternalFunction(const FM_QuadChar* pluginId,
 FMX_API FMX_Err FM_ExprEnv_UnRegisterExternalFunction(const FM_QuadChar* pluginId,
                                                       int16_t functionId, FMX_ErrorBlock* err);
 
+// --- ExprEnv: the calling session --------------------------------------------------
+// The session a call belongs to: one client, schedule or web session of a
+// server, the same for every call that session makes, whatever thread it
+// comes on. Pointer-sized.
+FMX_API uintptr_t FM_ExprEnv_SessionID(const FM_ExprEnv* self, FMX_ErrorBlock* err);
+
 #ifdef __cplusplus
 }
 #endif

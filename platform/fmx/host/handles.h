@@ -49,7 +49,10 @@ struct FM_DataVect {
   std::deque<FM_Parameter> parameters;
 };
 
-struct FM_ExprEnv {};
+// The environment of one call: which session makes it.
+struct FM_ExprEnv {
+  uintptr_t sessionId = 0;
+};
 
 namespace fmxhost {
 

@@ -80,13 +80,16 @@ FMX_API const std::vector<int16_t>& unregistrationCalls();
 // Forgets every registration and unregistration (a fresh host).
 FMX_API void resetRegistry();
 
-// Calls a function with the given parameters, as the host does, and answers
-// its result value. The parameter count is not checked here.
+// Calls a function with the given parameters, as the host does for the
+// session `sessionId`, and answers its result value. The parameter count is
+// not checked here. Thread-safe once the functions are registered: sessions
+// call from threads of their own.
 struct CallOutcome {
   FMX_Err hostError = 0;
   Value result;
 };
-FMX_API CallOutcome callFunction(const Function& function, const std::vector<Value>& params);
+FMX_API CallOutcome callFunction(const Function& function, const std::vector<Value>& params,
+                                 uintptr_t sessionId = 0);
 
 // Fault injection, for tests: from now on the `nth` call (counting from 1)
 // of the SDK function named `function` fails, reporting `code`; every other

@@ -42,11 +42,11 @@ const Function* findFunction(std::u16string_view name) {
   return it == functions.end() ? nullptr : &*it;
 }
 
-CallOutcome callFunction(const Function& function, const std::vector<Value>& params) {
+CallOutcome callFunction(const Function& function, const std::vector<Value>& params, uintptr_t sessionId) {
   FM_DataVect vector;
   for (const Value& v : params) vector.parameters.push_back(makeParameter(v));
   FM_Data result;
-  const FM_ExprEnv environment;
+  const FM_ExprEnv environment{sessionId};
   const FMX_Err hostError = function.call(function.id, &environment, &vector, &result);
   return {hostError, result.value};
 }
@@ -86,6 +86,10 @@ FMX_Err FM_ExprEnv_UnRegisterExternalFunction(const FM_QuadChar* pluginId, int16
     });
     return removed > 0 ? FMX_Err{kFMX_NoError} : FMX_Err{kFMX_Failure};
   });
+}
+
+uintptr_t FM_ExprEnv_SessionID(const FM_ExprEnv* self, FMX_ErrorBlock* err) {
+  return guarded(__func__, err, uintptr_t{0}, [&] { return checked(self).sessionId; });
 }
 
 }  // extern "C"
