@@ -207,7 +207,6 @@ void BM_HostOpensOccurrenceAndReadsTitle(benchmark::State& state) {
     ++position;
   }
   state.counters["occurrences"] = static_cast<double>(n);
-  zylo::g_sharedFunctions->releaseItems();
 }
 BENCHMARK(BM_HostOpensOccurrenceAndReadsTitle)->Unit(benchmark::kMicrosecond);
 

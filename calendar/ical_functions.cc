@@ -1,19 +1,9 @@
 #include "calendar/ical_functions.h"
 
-#include <mutex>
-
 #include "errors/error_codes.h"
 #include "errors/last_error.h"
 
 namespace zylo {
-
-std::shared_ptr<iCalFunctions> iCalFunctions::sharedICalFunctions(ContextEnvironment environment) {
-  static std::mutex lock;
-  static std::shared_ptr<iCalFunctions> shared;
-  std::lock_guard<std::mutex> guard(lock);
-  if (!shared) shared = std::make_shared<iCalFunctions>(Key(), std::move(environment));
-  return shared;
-}
 
 void iCalFunctions::releaseItems() {
   m_calendar.reset();

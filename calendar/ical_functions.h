@@ -7,8 +7,8 @@
 // count answers -1 on failure; every failure stores its code in
 // g_llasterror, which no operation ever clears.
 //
-// Thread contract: only the creation of the shared instance is locked; every
-// other operation runs on the host's calculation thread.
+// Thread contract: each session of the host has its own context, used by
+// one call at a time (frame/session.h); the store it reaches is shared.
 #ifndef ZYLO_CALENDAR_ICAL_FUNCTIONS_H_
 #define ZYLO_CALENDAR_ICAL_FUNCTIONS_H_
 
@@ -39,16 +39,7 @@ struct ContextEnvironment {
 
 class iCalFunctions {
  public:
-  // The shared instance, created on the first call with `environment`;
-  // later calls answer the same instance and ignore their argument.
-  static std::shared_ptr<iCalFunctions> sharedICalFunctions(ContextEnvironment environment);
-
-  // Only sharedICalFunctions can make a context.
-  class Key {
-    friend class iCalFunctions;
-    Key() = default;
-  };
-  iCalFunctions(Key, ContextEnvironment environment) : environment_(std::move(environment)) {}
+  explicit iCalFunctions(ContextEnvironment environment) : environment_(std::move(environment)) {}
   iCalFunctions(const iCalFunctions&) = delete;
   iCalFunctions& operator=(const iCalFunctions&) = delete;
 

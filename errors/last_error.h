@@ -1,5 +1,7 @@
-// The last-error code of the process: context operations set it when they
-// fail; every external function clears it first and reads it at the end.
+// The last-error code of the call running on this thread: context
+// operations set it when they fail; every external function clears it first
+// and reads it at the end. A call runs on one thread from start to end; the
+// session keeps the code between its calls (frame/session_scope.h).
 #ifndef ZYLO_ERRORS_LAST_ERROR_H_
 #define ZYLO_ERRORS_LAST_ERROR_H_
 
@@ -7,11 +9,7 @@
 
 namespace zylo {
 
-// Used on the host's calculation thread only, without a lock.
-extern int32_t g_llasterror;
-
-// Clears the error object and the last-error code.
-void ClearError();
+extern thread_local int32_t g_llasterror;
 
 }  // namespace zylo
 

@@ -7,8 +7,7 @@
 
 namespace zylo {
 
-std::shared_ptr<zylo_PluginError> error;
-int32_t g_llasterror = 0;
+thread_local int32_t g_llasterror = 0;
 
 void zylo_PluginError::clearError() {
   errorID_ = 0;
@@ -34,11 +33,6 @@ void zylo_PluginError::setError(int32_t code, int32_t sysError,
   sysID_ = sysError;
   if (extDesc) extendedError_ = std::move(extDesc);
   strError_ = messageForCode(code);
-}
-
-void ClearError() {
-  if (error) error->clearError();
-  g_llasterror = 0;
 }
 
 }  // namespace zylo

@@ -10,7 +10,7 @@
 
 namespace zylo {
 
-// Used on the host's calculation thread only.
+// Not thread-safe: each session keeps its own (frame/session.h).
 class zylo_PluginError {
  public:
   void clearError();
@@ -29,9 +29,6 @@ class zylo_PluginError {
   foundation::OptionalString strError_;
   foundation::OptionalString extendedError_;
 };
-
-// The one error object, created at start-up.
-extern std::shared_ptr<zylo_PluginError> error;
 
 }  // namespace zylo
 

@@ -2,7 +2,6 @@
 
 #include "errors/error_codes.h"
 #include "errors/last_error.h"
-#include "errors/plugin_error.h"
 #include "frame/value_conversion.h"
 #include "platform/foundation/date_text.h"
 #include "plugin/platform_services.h"
@@ -10,10 +9,10 @@
 
 namespace zylo {
 
-FunctionFrame::FunctionFrame(const FM_DataVect* params, FM_Data* result)
-    : params_(params), result_(result), count_(0) {
+FunctionFrame::FunctionFrame(Session& session, const FM_DataVect* params, FM_Data* result)
+    : session_(session), params_(params), result_(result), count_(0) {
   g_llasterror = 0;
-  if (g_sharedFunctions) g_sharedFunctions->resetLastErrorString();
+  if (session_.context()) session_.context()->resetLastErrorString();
   count_ = params_.size();
 }
 
@@ -28,10 +27,13 @@ std::optional<foundation::Date> FunctionFrame::timestamp(uint32_t i) const {
   return readTimestamp(params_, i, *platformServices().timeZone);
 }
 
-void FunctionFrame::clearErrors() { ClearError(); }
+void FunctionFrame::clearErrors() {
+  session_.clearError();
+  g_llasterror = 0;
+}
 
 bool FunctionFrame::unsupportedSystem() {
-  if (!g_bUseEK && g_sharedFunctions) return false;
+  if (!g_bUseEK && session_.context()) return false;
   g_llasterror = kUnsupportedSystem;
   return true;
 }
@@ -64,14 +66,14 @@ void FunctionFrame::answerTimestampFromText(const foundation::OptionalString& te
 
 void FunctionFrame::finish() {
   if (g_llasterror == 0) return;
-  if (error) error->setError(g_llasterror, 0, std::nullopt);
+  session_.setError(g_llasterror, 0, std::nullopt);
   writeErrorMarker(result_);
 }
 
-void answerUnknownException(FM_Data* result) noexcept {
+void answerUnknownException(Session* session, FM_Data* result) noexcept {
   g_llasterror = kUnknownException;
   try {
-    if (error) error->setError(kUnknownException, 0, std::nullopt);
+    if (session) session->setError(kUnknownException, 0, std::nullopt);
     writeErrorMarker(fmx::DataRef(result));
   } catch (...) {
     // The host could not take the marker; the error object still says why.

@@ -1,9 +1,9 @@
 // The frame every external function follows: clear the error records,
 // convert the parameters, test for an unsupported system, make one call into
 // the calendar context, and answer either the result or the error marker
-// with the code recorded on the error object.
+// with the code recorded on the session's error object.
 //
-// Host calculation thread only.
+// One frame per call, on the call's thread, inside its session's scope.
 #ifndef ZYLO_FRAME_FUNCTION_FRAME_H_
 #define ZYLO_FRAME_FUNCTION_FRAME_H_
 
@@ -11,18 +11,19 @@
 #include <optional>
 
 #include "calendar/ical_functions.h"
+#include "frame/session.h"
+#include "frame/session_scope.h"
 #include "platform/fmx/fmx.h"
 #include "platform/foundation/date.h"
 #include "platform/foundation/string.h"
-#include "plugin/plugin_state.h"
 
 namespace zylo {
 
 class FunctionFrame {
  public:
-  // Opens the call: the last-error code is 0 and the context's last-error
-  // text is emptied.
-  FunctionFrame(const FM_DataVect* params, FM_Data* result);
+  // Opens the call in `session`: the last-error code is 0 and the context's
+  // last-error text is emptied.
+  FunctionFrame(Session& session, const FM_DataVect* params, FM_Data* result);
 
   uint32_t parameterCount() const { return count_; }
   // Parameters past the ones that arrived are absent (or 0).
@@ -35,7 +36,7 @@ class FunctionFrame {
   // True, with 9015 recorded, when the system is too new for the context.
   bool unsupportedSystem();
   // REQUIRES: unsupportedSystem() answered false.
-  iCalFunctions& context() const { return *g_sharedFunctions; }
+  iCalFunctions& context() const { return *session_.context(); }
 
   void answerText(const foundation::String& text);
   void answerInteger(int32_t value);
@@ -53,24 +54,34 @@ class FunctionFrame {
   void finish();
 
  private:
+  Session& session_;
   fmx::DataVectRef params_;
   fmx::DataRef result_;
   uint32_t count_;
 };
 
-// Runs an external function's body so that nothing escapes into the host:
-// an exception becomes code -998 and the error marker. Always answers 0.
+// Runs an external function's body in the session the environment names,
+// so that nothing escapes into the host: an exception becomes code -998 and
+// the error marker. Always answers 0.
 template <class Body>
-FMX_Err runExternalFunction(FM_Data* result, Body&& body) noexcept;
+FMX_Err runExternalFunction(const FM_ExprEnv* environment, FM_Data* result, Body&& body) noexcept;
 
-void answerUnknownException(FM_Data* result) noexcept;
+// Records -998 on the session (when there is one) and answers the marker.
+void answerUnknownException(Session* session, FM_Data* result) noexcept;
 
 template <class Body>
-FMX_Err runExternalFunction(FM_Data* result, Body&& body) noexcept {
+FMX_Err runExternalFunction(const FM_ExprEnv* environment, FM_Data* result, Body&& body) noexcept {
   try {
-    body();
+    SessionScope scope(environment);
+    try {
+      body(scope.session());
+    } catch (...) {
+      answerUnknownException(&scope.session(), result);
+    }
   } catch (...) {
-    answerUnknownException(result);
+    // No session to run in: the host could not name it, or the plug-in is
+    // not started.
+    answerUnknownException(nullptr, result);
   }
   return 0;
 }

@@ -6,9 +6,9 @@
 
 namespace zylo {
 
-FMX_Err Zylo_EventsFetch(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    FunctionFrame frame(parms, result);
+FMX_Err Zylo_EventsFetch(const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
+  return runExternalFunction(env, result, [&](Session& session) {
+    FunctionFrame frame(session, parms, result);
     std::optional<foundation::Date> start = frame.timestamp(0);
     std::optional<foundation::Date> end = frame.timestamp(1);
     foundation::OptionalString calendars = frame.text(2);
@@ -24,9 +24,9 @@ FMX_Err Zylo_EventsFetch(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* r
   });
 }
 
-FMX_Err Zylo_TasksFetch(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    FunctionFrame frame(parms, result);
+FMX_Err Zylo_TasksFetch(const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
+  return runExternalFunction(env, result, [&](Session& session) {
+    FunctionFrame frame(session, parms, result);
     foundation::OptionalString calendars = frame.text(0);
     foundation::OptionalString status = frame.text(1);
     std::optional<foundation::Date> date = frame.timestamp(2);

@@ -59,9 +59,9 @@ const Entry* entryFor(const std::array<Entry, N>& table, const String& keyword) 
 
 }  // namespace
 
-FMX_Err Zylo_GetItemCountForType(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    FunctionFrame frame(parms, result);
+FMX_Err Zylo_GetItemCountForType(const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
+  return runExternalFunction(env, result, [&](Session& session) {
+    FunctionFrame frame(session, parms, result);
     OptionalString keyword = frame.text(0);
     frame.clearErrors();
     // No keyword: an empty result and no error.
@@ -73,9 +73,9 @@ FMX_Err Zylo_GetItemCountForType(const FM_ExprEnv*, const FM_DataVect* parms, FM
   });
 }
 
-FMX_Err Zylo_OpenItemAt(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    FunctionFrame frame(parms, result);
+FMX_Err Zylo_OpenItemAt(const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
+  return runExternalFunction(env, result, [&](Session& session) {
+    FunctionFrame frame(session, parms, result);
     OptionalString keyword = frame.text(0);
     int32_t position = frame.integer(1);
     frame.clearErrors();
@@ -92,9 +92,9 @@ FMX_Err Zylo_OpenItemAt(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* re
   });
 }
 
-FMX_Err Zylo_OpenItemWithUID(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    FunctionFrame frame(parms, result);
+FMX_Err Zylo_OpenItemWithUID(const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
+  return runExternalFunction(env, result, [&](Session& session) {
+    FunctionFrame frame(session, parms, result);
     OptionalString keyword = frame.text(0);
     OptionalString uid = frame.text(1);
     std::optional<foundation::Date> occurrence = frame.timestamp(2);
@@ -113,10 +113,10 @@ FMX_Err Zylo_OpenItemWithUID(const FM_ExprEnv*, const FM_DataVect* parms, FM_Dat
   });
 }
 
-FMX_Err Zylo_CalOpenCalendarWithTitle(const FM_ExprEnv*, const FM_DataVect* parms,
+FMX_Err Zylo_CalOpenCalendarWithTitle(const FM_ExprEnv* env, const FM_DataVect* parms,
                                       FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    FunctionFrame frame(parms, result);
+  return runExternalFunction(env, result, [&](Session& session) {
+    FunctionFrame frame(session, parms, result);
     OptionalString title = frame.text(0);
     frame.clearErrors();
     // A missing title is refused even where the system is not supported.

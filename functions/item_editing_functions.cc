@@ -47,9 +47,9 @@ void setProperty(iCalFunctions& context, const String& type, const String& prope
 
 }  // namespace
 
-FMX_Err Zylo_NewItem(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    FunctionFrame frame(parms, result);
+FMX_Err Zylo_NewItem(const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
+  return runExternalFunction(env, result, [&](Session& session) {
+    FunctionFrame frame(session, parms, result);
     OptionalString type = frame.text(0);
     frame.clearErrors();
     // No keyword: an empty result and no error.
@@ -61,9 +61,9 @@ FMX_Err Zylo_NewItem(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* resul
   });
 }
 
-FMX_Err Zylo_SetProperty(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    FunctionFrame frame(parms, result);
+FMX_Err Zylo_SetProperty(const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
+  return runExternalFunction(env, result, [&](Session& session) {
+    FunctionFrame frame(session, parms, result);
     OptionalString type = frame.text(0);
     OptionalString property = frame.text(1);
     OptionalString text = frame.text(2);
@@ -88,9 +88,9 @@ FMX_Err Zylo_SetProperty(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* r
   });
 }
 
-FMX_Err Zylo_SaveItem(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    FunctionFrame frame(parms, result);
+FMX_Err Zylo_SaveItem(const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
+  return runExternalFunction(env, result, [&](Session& session) {
+    FunctionFrame frame(session, parms, result);
     OptionalString type = frame.text(0);
     OptionalString span = frame.text(1);
     frame.clearErrors();
@@ -102,9 +102,9 @@ FMX_Err Zylo_SaveItem(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* resu
   });
 }
 
-FMX_Err Zylo_RemoveItem(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    FunctionFrame frame(parms, result);
+FMX_Err Zylo_RemoveItem(const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
+  return runExternalFunction(env, result, [&](Session& session) {
+    FunctionFrame frame(session, parms, result);
     OptionalString type = frame.text(0);
     OptionalString uid = frame.text(1);
     std::optional<foundation::Date> occurrence = frame.timestamp(2);

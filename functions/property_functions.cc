@@ -70,9 +70,9 @@ void answerValue(FunctionFrame& frame, Shape shape, const OptionalString& value)
 
 }  // namespace
 
-FMX_Err Zylo_GetProperty(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    FunctionFrame frame(parms, result);
+FMX_Err Zylo_GetProperty(const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
+  return runExternalFunction(env, result, [&](Session& session) {
+    FunctionFrame frame(session, parms, result);
     OptionalString type = frame.text(0);
     OptionalString property = frame.text(1);
     OptionalString extra = frame.text(2);

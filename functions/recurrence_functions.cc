@@ -30,9 +30,9 @@ std::optional<WeekdayPair> weekdayPairFrom(const foundation::OptionalString& tex
 
 }  // namespace
 
-FMX_Err Zylo_AddRecurrence(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    FunctionFrame frame(parms, result);
+FMX_Err Zylo_AddRecurrence(const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
+  return runExternalFunction(env, result, [&](Session& session) {
+    FunctionFrame frame(session, parms, result);
     const foundation::OptionalString frequency = frame.text(0);
     const int32_t interval = frame.integer(1);
     const foundation::OptionalString daysOfTheWeek = frame.text(2);
@@ -57,9 +57,9 @@ FMX_Err Zylo_AddRecurrence(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data*
   });
 }
 
-FMX_Err Zylo_RemoveRecurrence(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    FunctionFrame frame(parms, result);
+FMX_Err Zylo_RemoveRecurrence(const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
+  return runExternalFunction(env, result, [&](Session& session) {
+    FunctionFrame frame(session, parms, result);
     frame.clearErrors();
     if (!frame.unsupportedSystem()) {
       frame.context().removeRecurrence();

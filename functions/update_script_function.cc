@@ -1,7 +1,6 @@
 // Names the script that runs whenever another program changes events.
 #include "errors/error_codes.h"
 #include "errors/last_error.h"
-#include "errors/plugin_error.h"
 #include "frame/function_frame.h"
 #include "notify/notification_listener.h"
 #include "platform/foundation/distributed_notification_center.h"
@@ -11,14 +10,15 @@
 
 namespace zylo {
 
-FMX_Err Zylo_RegisterUpdateScript(const FM_ExprEnv* environment, const FM_DataVect* parms,
+FMX_Err Zylo_RegisterUpdateScript(const FM_ExprEnv* env, const FM_DataVect* parms,
                                   FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    FunctionFrame frame(parms, result);
+  return runExternalFunction(env, result, [&](Session& session) {
+    FunctionFrame frame(session, parms, result);
     frame.clearErrors();
     try {
-      if (!listener) listener = new QTXiCalNotificationListener;
-      listener->setEnvironment(environment);
+      std::shared_ptr<QTXiCalNotificationListener> listener = makeListenerIfNone();
+      listener->setEnvironment(env);
+      listener->setRegistrant(session.weak_from_this());
       // Only the first registration has an effect: its thread runs the scripts.
       listener->setUpThreadingSupport();
       // A repeated registration replaces the names; it does not subscribe
@@ -30,7 +30,7 @@ FMX_Err Zylo_RegisterUpdateScript(const FM_ExprEnv* environment, const FM_DataVe
       listener->setNames(params.atAsText(0), params.atAsText(1));
       if (platformServices().watchStore) platformServices().watchStore();
     } catch (const foundation::Exception& e) {
-      if (error) error->setError(kSystemError, 0, e.name());
+      session.setError(kSystemError, 0, e.name());
       g_llasterror = 0;
     }
     // No result either way: the outcome shows only in the error object.

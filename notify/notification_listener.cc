@@ -1,73 +1,143 @@
 #include "notify/notification_listener.h"
 
+#include <string>
+
+#include "errors/error_codes.h"
 #include "platform/calendarstore/change_watcher.h"
 #include "plugin/plugin_state.h"
 
 namespace zylo {
-
-QTXiCalNotificationListener* listener = nullptr;
-
 namespace {
 
-// What the script is told: the first identifier under the first key present.
-std::optional<foundation::String> parameterFor(const foundation::Notification& notice) {
-  const std::pair<const char16_t*, const char16_t*> kinds[] = {
-      {calendarstore::kInsertedRecordsKey, u"New "},
-      {calendarstore::kUpdatedRecordsKey, u"Updated "},
-      {calendarstore::kDeletedRecordsKey, u"Deleted "}};
-  for (const auto& [key, prefix] : kinds) {
+// The change a notice reports: the first identifier under the first key
+// present. None when that key lists no identifier, which no script could
+// act on.
+std::optional<NoticeQueue::Notice> changeOf(const foundation::Notification& notice) {
+  const std::pair<const char16_t*, NoticeQueue::Change> kinds[] = {
+      {calendarstore::kInsertedRecordsKey, NoticeQueue::Change::kInserted},
+      {calendarstore::kUpdatedRecordsKey, NoticeQueue::Change::kUpdated},
+      {calendarstore::kDeletedRecordsKey, NoticeQueue::Change::kDeleted}};
+  for (const auto& [key, change] : kinds) {
     auto it = notice.userInfo.find(key);
     if (it == notice.userInfo.end()) continue;
-    // A key with no identifier reports nothing that a script could act on.
     if (it->second.empty()) return std::nullopt;
-    return prefix + it->second.front();
+    return NoticeQueue::Notice{change, it->second.front()};
   }
   return std::nullopt;
 }
 
+foundation::String parameterFor(const NoticeQueue::Notice& notice) {
+  switch (notice.change) {
+    case NoticeQueue::Change::kInserted: return u"New " + notice.uid;
+    case NoticeQueue::Change::kUpdated: return u"Updated " + notice.uid;
+    case NoticeQueue::Change::kDeleted: break;
+  }
+  return u"Deleted " + notice.uid;
+}
+
+// Never destroyed at process exit: the notification centre it would leave
+// may be gone by then.
+struct ListenerSlot {
+  std::mutex lock;
+  std::shared_ptr<QTXiCalNotificationListener> listener;
+};
+ListenerSlot& slot() {
+  static auto* slot = new ListenerSlot;
+  return *slot;
+}
+
 }  // namespace
+
+std::shared_ptr<QTXiCalNotificationListener> listener() {
+  std::lock_guard guard(slot().lock);
+  return slot().listener;
+}
+
+std::shared_ptr<QTXiCalNotificationListener> makeListenerIfNone() {
+  std::lock_guard guard(slot().lock);
+  if (!slot().listener) slot().listener = std::make_shared<QTXiCalNotificationListener>();
+  return slot().listener;
+}
+
+void dropListener() {
+  std::shared_ptr<QTXiCalNotificationListener> gone;
+  {
+    std::lock_guard guard(slot().lock);
+    gone = std::move(slot().listener);
+  }
+  if (gone) gone->detach();
+}
 
 QTXiCalNotificationListener::~QTXiCalNotificationListener() { detach(); }
 
 void QTXiCalNotificationListener::setUpThreadingSupport() {
+  std::lock_guard guard(registrationLock_);
   if (!notificationThread_) notificationThread_ = std::this_thread::get_id();
 }
 
-bool QTXiCalNotificationListener::onOwningThread() const {
+bool QTXiCalNotificationListener::onOwningThread() {
+  std::lock_guard guard(registrationLock_);
   return notificationThread_ == std::this_thread::get_id();
 }
 
 void QTXiCalNotificationListener::processNotification(const foundation::Notification& notice) {
-  if (!onOwningThread()) {
-    std::lock_guard guard(notificationLock_);
-    notifications_.push_back(notice);
+  std::optional<NoticeQueue::Notice> change = changeOf(notice);
+  if (!change) return;
+  if (onOwningThread()) {
+    startScript(*change);
     return;
   }
-  if (auto parameter = parameterFor(notice)) startScript(*parameter);
+  std::lock_guard guard(notificationLock_);
+  notifications_.push(std::move(*change));
 }
 
 void QTXiCalNotificationListener::handleQueuedNotifications() {
-  std::unique_lock guard(notificationLock_);
-  while (!notifications_.empty()) {
-    foundation::Notification notice = std::move(notifications_.front());
-    notifications_.pop_front();
-    // Never held while a script starts, so the store's thread can queue.
-    guard.unlock();
-    if (auto parameter = parameterFor(notice)) startScript(*parameter);
-    guard.lock();
+  std::vector<NoticeQueue::Notice> waiting;
+  {
+    std::lock_guard guard(notificationLock_);
+    waiting = notifications_.takeAll();
+  }
+  for (const NoticeQueue::Notice& notice : waiting) startScript(notice);
+}
+
+uint64_t QTXiCalNotificationListener::droppedNotices() {
+  std::lock_guard guard(notificationLock_);
+  return notifications_.dropped();
+}
+
+void QTXiCalNotificationListener::startScript(const NoticeQueue::Notice& notice) {
+  const FMX_StartScriptCall start = g_startScript.load();
+  if (!start) return;
+  // The names are copied so that a registration on another thread may
+  // replace them while the host runs the script.
+  fmx::Text database, script, text;
+  fmx::Data data;
+  std::shared_ptr<Session> registrant;
+  {
+    std::lock_guard guard(registrationLock_);
+    database.setText(theDB_.ref());
+    script.setText(theScript_.ref());
+    const foundation::String parameter = parameterFor(notice);
+    text.assignUnicodeWithLength(parameter.data(), static_cast<uint32_t>(parameter.size()));
+    data.ref().setAsText(text.ref(), locale_.get());
+    registrant = registrant_.lock();
+  }
+  // A script that was running carries on after the update script.
+  const FMX_Err err = start(database.get(), script.get(), kFMX_ScriptResume, data.get());
+  {
+    std::lock_guard guard(registrationLock_);
+    err_ = err;
+  }
+  if (err != 0 && registrant) {
+    registrant->setError(kSystemError, err,
+                         u"The update script could not be started (host error " +
+                             foundation::fromUtf8(std::to_string(err)) + u").");
+    registrant->setLastErrorCode(kSystemError);
   }
 }
 
-void QTXiCalNotificationListener::startScript(const foundation::String& parameter) {
-  if (!g_startScript) return;
-  fmx::Text text;
-  text.assignUnicodeWithLength(parameter.data(), static_cast<uint32_t>(parameter.size()));
-  data_.ref().setAsText(text.ref(), locale_.get());
-  // A script that was running carries on after the update script.
-  err_ = g_startScript(theDB_.get(), theScript_.get(), kFMX_ScriptResume, data_.get());
-}
-
 void QTXiCalNotificationListener::subscribe(foundation::NotificationCenter& center) {
+  std::lock_guard guard(registrationLock_);
   if (center_) return;
   center_ = &center;
   observation_ = center.addObserver(calendarstore::kEventsChangedExternally,
@@ -75,13 +145,37 @@ void QTXiCalNotificationListener::subscribe(foundation::NotificationCenter& cent
 }
 
 void QTXiCalNotificationListener::detach() {
-  if (center_) center_->removeObserver(observation_);
-  center_ = nullptr;
+  foundation::NotificationCenter* center;
+  foundation::NotificationCenter::Token observation;
+  {
+    std::lock_guard guard(registrationLock_);
+    center = std::exchange(center_, nullptr);
+    observation = observation_;
+  }
+  // Outside the lock: removal waits for a delivery in progress, which may
+  // need the lock.
+  if (center) center->removeObserver(observation);
+}
+
+void QTXiCalNotificationListener::setEnvironment(const FM_ExprEnv* environment) {
+  std::lock_guard guard(registrationLock_);
+  environment_ = environment;
+}
+
+void QTXiCalNotificationListener::setLocale(const FM_Locale* locale) {
+  std::lock_guard guard(registrationLock_);
+  locale_.assign(locale);
 }
 
 void QTXiCalNotificationListener::setNames(fmx::TextRef database, fmx::TextRef script) {
+  std::lock_guard guard(registrationLock_);
   theDB_.setText(database);
   theScript_.setText(script);
+}
+
+void QTXiCalNotificationListener::setRegistrant(std::weak_ptr<Session> session) {
+  std::lock_guard guard(registrationLock_);
+  registrant_ = std::move(session);
 }
 
 }  // namespace zylo

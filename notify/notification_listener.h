@@ -4,16 +4,20 @@
 // queued until the host's next Idle message drains the queue on the host's
 // thread. The host runs no run loop of the plug-in's, so Idle is the one way
 // back onto a host thread.
+//
+// Thread-safe: sessions register on their threads, the store posts on its
+// own and the host sends Idle on any. No lock is held while a script starts.
 #ifndef ZYLO_NOTIFY_NOTIFICATION_LISTENER_H_
 #define ZYLO_NOTIFY_NOTIFICATION_LISTENER_H_
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
 
+#include "frame/session.h"
+#include "notify/notice_queue.h"
 #include "platform/fmx/fmx.h"
 #include "platform/foundation/notification_center.h"
 
@@ -27,52 +31,56 @@ class QTXiCalNotificationListener {
   QTXiCalNotificationListener& operator=(const QTXiCalNotificationListener&) = delete;
 
   // The first call makes the calling thread the owning thread; later calls
-  // change nothing. REQUIRES: the plug-in's lock is held.
+  // change nothing.
   void setUpThreadingSupport();
-  // Thread-safe off the owning thread: queues the notice. On it: starts the
-  // script for the notice at once; REQUIRES then that no other thread calls
-  // into the plug-in meanwhile (the store posts on a thread of its own, so
-  // only the plug-in's own code posts on the owning thread). Taking the
-  // plug-in's lock here would invert its order with the centre's.
+  // Off the owning thread: queues the notice. On it: starts the script for
+  // the notice at once (only the plug-in's own code posts there, never
+  // inside a call).
   void processNotification(const foundation::Notification& notice);
   // On a host thread (the Idle message): starts the script for every queued
-  // notice, in order. REQUIRES: the plug-in's lock is held.
+  // change, in order.
   void handleQueuedNotifications();
 
   // Observes the store's change notice on `center`; a listener already
-  // observing stays subscribed once. REQUIRES: the plug-in's lock is held.
+  // observing stays subscribed once.
   void subscribe(foundation::NotificationCenter& center);
   // Stops observing, so that nothing calls into the listener any more.
-  // REQUIRES: the plug-in's lock is held.
   void detach();
 
-  // What a registration sets. REQUIRES: the plug-in's lock is held.
-  void setEnvironment(const FM_ExprEnv* environment) { environment_ = environment; }
-  void setLocale(const FM_Locale* locale) { locale_.assign(locale); }
+  // What a registration sets. The registering session is told when the
+  // host refuses to start its script.
+  void setEnvironment(const FM_ExprEnv* environment);
+  void setLocale(const FM_Locale* locale);
   void setNames(fmx::TextRef database, fmx::TextRef script);
+  void setRegistrant(std::weak_ptr<Session> session);
+
+  // Changes dropped because the queue was full.
+  uint64_t droppedNotices();
 
  private:
-  bool onOwningThread() const;
-  void startScript(const foundation::String& parameter);
+  bool onOwningThread();
+  void startScript(const NoticeQueue::Notice& notice);
 
-  std::deque<foundation::Notification> notifications_;
-  std::optional<std::thread::id> notificationThread_;
   std::mutex notificationLock_;
+  NoticeQueue notifications_;  // guarded by notificationLock_
+
+  std::mutex registrationLock_;  // guards what follows
+  std::optional<std::thread::id> notificationThread_;
   const FM_ExprEnv* environment_ = nullptr;  // kept for the host; not read
-  // Destroyed in the reverse order: data, locale, the parameter, script and
-  // database names.
-  fmx::Text theDB_, theScript_, theParam_;
+  fmx::Text theDB_, theScript_;
   fmx::Locale locale_{1};
-  fmx::Data data_;
-  int16_t err_ = 0;
+  std::weak_ptr<Session> registrant_;
+  int16_t err_ = 0;  // the host's answer to the last script start
   foundation::NotificationCenter* center_ = nullptr;
   foundation::NotificationCenter::Token observation_ = 0;
 };
 
 // The one listener, made by the first registration of an update script and
-// kept until the plug-in shuts down. It is never destroyed at process exit:
-// the notification centre it would leave may be gone by then.
-extern QTXiCalNotificationListener* listener;
+// kept until the plug-in shuts down. Thread-safe.
+std::shared_ptr<QTXiCalNotificationListener> listener();
+std::shared_ptr<QTXiCalNotificationListener> makeListenerIfNone();
+// Detaches the listener and lets it go (a later registration makes a new one).
+void dropListener();
 
 }  // namespace zylo
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "errors/plugin_error.h"
 #include "notify/notification_listener.h"
 #include "plugin/function_registry.h"
 #include "plugin/platform_services.h"
@@ -16,8 +15,8 @@ FMX_ExternCallStruct* gFMX_ExternCallPtr = nullptr;
 
 namespace zylo {
 
-FMX_StartScriptCall g_startScript = nullptr;
-std::shared_ptr<iCalFunctions> g_sharedFunctions;
+std::atomic<FMX_StartScriptCall> g_startScript = nullptr;
+std::shared_ptr<SessionTable> g_sessions;
 
 namespace {
 
@@ -36,8 +35,7 @@ ContextEnvironment contextEnvironment() {
 // stops observing and goes (a new start-up makes a new one), and the store
 // stops watching.
 void stopChangeNotices() {
-  delete listener;
-  listener = nullptr;
+  dropListener();
   if (platformServices().stopWatchingStore) platformServices().stopWatchingStore();
 }
 
@@ -85,18 +83,23 @@ void shutDown() {
   stopChangeNotices();
 }
 
-// The queued notices wait while the host says calls back are unsafe.
-void idle(const FMX_ExternCallStruct& call) {
-  if (listener && call.parm1 != kFMXT_Unsafe) listener->handleQueuedNotifications();
+// The listener whose queued changes an Idle message may start scripts for:
+// none while the host says calls back are unsafe.
+std::shared_ptr<QTXiCalNotificationListener> listenerToRun(const FMX_ExternCallStruct& call) {
+  if (call.unsafeCalls != 0 || call.parm1 == kFMXT_Unsafe) return nullptr;
+  return listener();
+}
+
+// The host's session-shutdown message names the session in parm2: its
+// current items and error records go.
+void endSession(const FMX_ExternCallStruct& call) {
+  if (g_sessions) g_sessions->endSession(static_cast<uintptr_t>(call.parm2));
 }
 
 void handle(FMX_ExternCallStruct& call) {
   switch (call.whichCall) {
     case kFMXT_Init:
       startUp(call);
-      return;
-    case kFMXT_Idle:
-      idle(call);
       return;
     case kFMXT_Shutdown:
       shutDown();
@@ -105,6 +108,9 @@ void handle(FMX_ExternCallStruct& call) {
       answerString(call);
       return;
     case kFMXT_SessionShutdown:
+      endSession(call);
+      return;
+    case kFMXT_Idle:  // answered outside the lock
     case kFMXT_FileShutdown:
     default:
       return;
@@ -113,14 +119,14 @@ void handle(FMX_ExternCallStruct& call) {
 
 }  // namespace
 
+// Sessions outlive a shutdown and a new start-up, as long as the system
+// still allows the calendar context.
 void Do_PluginInit() {
   std::optional<int> minor = platformServices().osVersion->minorVersion();
   g_bUseEK = minor && *minor > kLastSupportedMinor;
-  if (g_bUseEK)
-    g_sharedFunctions.reset();
-  else
-    g_sharedFunctions = iCalFunctions::sharedICalFunctions(contextEnvironment());
-  error = std::make_shared<zylo_PluginError>();
+  if (!g_sessions || g_sessions->withContexts() == g_bUseEK) {
+    g_sessions = std::make_shared<SessionTable>(contextEnvironment(), !g_bUseEK);
+  }
 }
 
 }  // namespace zylo
@@ -129,10 +135,20 @@ void FMExternCallProc(FMX_ExternCallStruct* call) {
   using namespace zylo;
   if (!call) return;
   try {
-    std::lock_guard guard(pluginLock());
-    gFMX_ExternCallPtr = call;
-    g_startScript = call->cStartScript;
-    handle(*call);
+    std::shared_ptr<QTXiCalNotificationListener> toRun;
+    {
+      std::lock_guard guard(pluginLock());
+      gFMX_ExternCallPtr = call;
+      g_startScript = call->cStartScript;
+      if (call->whichCall == kFMXT_Idle) {
+        toRun = listenerToRun(*call);
+      } else {
+        handle(*call);
+      }
+    }
+    // Update scripts start once the lock is released: the host's start call
+    // may wait for a session whose call waits for the lock.
+    if (toRun) toRun->handleQueuedNotifications();
   } catch (...) {
     // Nothing may reach the host; a start-up failure was answered above.
   }

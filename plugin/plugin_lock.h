@@ -1,7 +1,7 @@
-// The one lock behind which the plug-in runs every call from the host: the
-// server calls external functions and the entry point from several threads,
-// and the calendar context, the error records and the host values the
-// plug-in keeps are shared by all of them.
+// The lock behind which the entry point answers the host's messages, one at
+// a time: start-up, shutdown and string requests change or read what the
+// whole plug-in shares. External functions never take it: each runs in its
+// own session (frame/session_scope.h).
 #ifndef ZYLO_PLUGIN_PLUGIN_LOCK_H_
 #define ZYLO_PLUGIN_PLUGIN_LOCK_H_
 
@@ -9,8 +9,8 @@
 
 namespace zylo {
 
-// Recursive, so that a host which runs a script inside the plug-in's call to
-// start it (and that script calls the plug-in) does not deadlock itself.
+// Recursive, so that a host which answers a message by calling the entry
+// point again on the same thread does not deadlock itself.
 std::recursive_mutex& pluginLock();
 
 }  // namespace zylo

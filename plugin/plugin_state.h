@@ -2,9 +2,10 @@
 #ifndef ZYLO_PLUGIN_PLUGIN_STATE_H_
 #define ZYLO_PLUGIN_PLUGIN_STATE_H_
 
+#include <atomic>
 #include <memory>
 
-#include "calendar/ical_functions.h"
+#include "frame/session_table.h"
 #include "platform/fmx/fmx_abi.h"
 
 extern "C" {
@@ -20,9 +21,11 @@ namespace zylo {
 
 // The host's script-start callback, copied from the most recent call into
 // the entry point.
-extern FMX_StartScriptCall g_startScript;
-// The shared calendar context; null on an unsupported system.
-extern std::shared_ptr<iCalFunctions> g_sharedFunctions;
+extern std::atomic<FMX_StartScriptCall> g_startScript;
+// The host's sessions, each with its own calendar context (none on an
+// unsupported system) and error records. Made at start-up, before the host
+// can call any function, and kept while the plug-in is loaded.
+extern std::shared_ptr<SessionTable> g_sessions;
 
 }  // namespace zylo
 

@@ -1,11 +1,9 @@
 // The two functions that never touch the calendar store: the plug-in's
 // version, and why the previous function failed.
 #include "errors/last_error.h"
-#include "errors/plugin_error.h"
 #include "frame/function_frame.h"
 #include "frame/value_conversion.h"
 #include "plugin/external_functions.h"
-#include "plugin/plugin_state.h"
 
 namespace zylo {
 namespace {
@@ -21,9 +19,10 @@ void answerVersion(fmx::DataRef result, const char* version, const FM_Locale* lo
 
 }  // namespace
 
-FMX_Err Zylo_Version(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    ClearError();
+FMX_Err Zylo_Version(const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
+  return runExternalFunction(env, result, [&](Session& session) {
+    session.clearError();
+    g_llasterror = 0;
     fmx::DataVectRef params(parms);
     fmx::DataRef answer(result);
     if (params.size() == 0) {
@@ -41,8 +40,8 @@ FMX_Err Zylo_Version(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* resul
   });
 }
 
-FMX_Err Zylo_GetLastError(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
-  return runExternalFunction(result, [&] {
+FMX_Err Zylo_GetLastError(const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
+  return runExternalFunction(env, result, [&](Session& session) {
     fmx::DataVectRef params(parms);
     fmx::DataRef answer(result);
     if (params.size() > 0) {
@@ -52,11 +51,11 @@ FMX_Err Zylo_GetLastError(const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* 
         return;
       }
     }
-    if (g_sharedFunctions && g_sharedFunctions->getLastErrorString()) {
-      writeText(answer, *g_sharedFunctions->getLastErrorString());
+    if (session.context() && session.context()->getLastErrorString()) {
+      writeText(answer, *session.context()->getLastErrorString());
       return;
     }
-    writeText(answer, error ? error->getError() : foundation::String(u"Success"));
+    writeText(answer, session.errorText());
   });
 }
 

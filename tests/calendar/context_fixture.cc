@@ -1,17 +1,8 @@
 #include "tests/calendar/context_fixture.h"
 
 namespace zylo::testing {
-namespace {
 
 using namespace std::chrono;
-
-// The one context of the process reaches the store of the running test.
-std::shared_ptr<CalendarStore>& currentStore() {
-  static std::shared_ptr<CalendarStore> store;
-  return store;
-}
-
-}  // namespace
 
 foundation::Date utc(int y, int m, int d, int h, int min) {
   return sys_days{year{y} / m / d} + hours{h} + minutes{min};
@@ -19,11 +10,8 @@ foundation::Date utc(int y, int m, int d, int h, int min) {
 
 void ContextTest::SetUp() {
   store_ = std::make_shared<MemoryStore>();
-  currentStore() = store_;
-  context_ = iCalFunctions::sharedICalFunctions(
-      {[] { return currentStore(); }, [] { return foundation::fixedOffsetZone(3600); }});
-  context_->releaseItems();
-  context_->resetLastErrorString();
+  context_ = std::make_unique<iCalFunctions>(
+      ContextEnvironment{[store = store_] { return store; }, [] { return foundation::fixedOffsetZone(3600); }});
   g_llasterror = 0;
 }
 

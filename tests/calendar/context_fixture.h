@@ -1,4 +1,4 @@
-// The shared calendar context over a memory store the test fills, with a
+// A calendar context over a memory store the test fills, with a
 // zone one hour east of GMT; every test starts from an empty context and
 // cleared error records.
 #ifndef ZYLO_TESTS_CALENDAR_CONTEXT_FIXTURE_H_
@@ -37,7 +37,7 @@ class ContextTest : public ::testing::Test {
   std::shared_ptr<CalCalendar> home_, work_;
 
  private:
-  std::shared_ptr<iCalFunctions> context_;
+  std::unique_ptr<iCalFunctions> context_;
 };
 
 }  // namespace zylo::testing

@@ -32,7 +32,6 @@ void FunctionTest::SetUp() {
   writeSampleCalendars(root_);
   restartStoreAt(sys_days{year{2026} / 6 / 15} + hours{12});
   host_.emplace(services(8));
-  g_sharedFunctions->releaseItems();
 }
 
 void FunctionTest::restartStoreAt(foundation::Date now) {

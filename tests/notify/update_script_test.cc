@@ -65,6 +65,7 @@ TEST_F(UpdateScriptTest, NoticesFromAnotherThreadRunInOrderOnIdle) {
   other.join();
   EXPECT_TRUE(starts.empty());  // queued until the host is idle
   host_.idle(kFMXT_Unsafe);
+  host_.idle(kFMXT_UserIdle, true);
   EXPECT_TRUE(starts.empty());  // and says calls back are safe
   host_.idle(kFMXT_ScriptRunning);
   ASSERT_EQ(starts.size(), 3u);
@@ -77,25 +78,44 @@ TEST_F(UpdateScriptTest, NoticesFromAnotherThreadRunInOrderOnIdle) {
 }
 
 // The host sends Idle on a thread of its own choosing while other threads
-// call functions, which share the error records: the plug-in serializes
-// them, so none races another (ThreadSanitizer runs this).
+// call functions and register again: none races another (ThreadSanitizer
+// runs this).
 TEST_F(UpdateScriptTest, IdleOnAnotherHostThreadWhileFunctionsRun) {
   registerScript(u"Sales", u"On change");
   std::thread store([] {
-    for (int i = 0; i < 50; ++i) post(notice({{calendarstore::kInsertedRecordsKey, {u"A"}}}));
+    for (int i = 0; i < 50; ++i) {
+      post(notice({{calendarstore::kInsertedRecordsKey, {foundation::fromUtf8(std::to_string(i))}}}));
+    }
   });
   std::thread idler([this] {
     for (int i = 0; i < 50; ++i) host_.idle();
   });
   std::thread caller([this] {
-    for (int i = 0; i < 50; ++i) EXPECT_EQ(textOf(host_.call(u"Zylo_GetLastError")), u"Success");
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(textOf(host_.call(u"Zylo_GetLastError", {}, 2)), u"Success");
+  });
+  std::thread registrant([this] {
+    for (int i = 0; i < 20; ++i) host_.call(u"Zylo_RegisterUpdateScript", {text(u"Sales"), text(u"On change")}, 3);
   });
   for (int i = 0; i < 50; ++i) host_.call(u"Zylo_Version", {text(u"long")});
   store.join();
   idler.join();
   caller.join();
+  registrant.join();
   host_.idle();
   EXPECT_EQ(starts.size(), 50u);
+}
+
+// The host refuses the start (a script that does not exist, say): the
+// session that registered it reads why; another session reads nothing.
+TEST_F(UpdateScriptTest, ARefusedStartIsTheRegisteringSessionsError) {
+  host_.setStartScript([](const FM_Text*, const FM_Text*, uint8_t, const FM_Data*) -> FMX_Err { return 104; });
+  host_.call(u"Zylo_RegisterUpdateScript", {text(u"Sales"), text(u"Missing")}, 7);
+  std::thread([] { post(notice({{calendarstore::kInsertedRecordsKey, {u"A"}}})); }).join();
+  host_.idle();
+  EXPECT_EQ(textOf(host_.call(u"Zylo_GetLastError", {}, 7)),
+            u"System Error The update script could not be started (host error 104).");
+  EXPECT_EQ(host_.call(u"Zylo_GetLastError", {text(u"number")}, 7).asText(), u"-400");
+  EXPECT_EQ(textOf(host_.call(u"Zylo_GetLastError", {}, 8)), u"Success");
 }
 
 TEST_F(UpdateScriptTest, RepeatedRegistrationReplacesTheNamesOnly) {

@@ -32,9 +32,9 @@ class CentralEuropeanZone final : public foundation::TimeZone {
 };
 
 // Answers the instant its timestamp parameter names, as GMT date text.
-FMX_Err echoInstant(int16_t, const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    FunctionFrame frame(parms, result);
+FMX_Err echoInstant(int16_t, const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
+  return runExternalFunction(env, result, [&](Session& session) {
+    FunctionFrame frame(session, parms, result);
     auto date = frame.timestamp(0);
     frame.clearErrors();
     frame.answerText(date ? foundation::describeDate(*date, *foundation::fixedOffsetZone(0))
@@ -43,9 +43,9 @@ FMX_Err echoInstant(int16_t, const FM_ExprEnv*, const FM_DataVect* parms, FM_Dat
   });
 }
 
-FMX_Err echoTimestamp(int16_t, const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    FunctionFrame frame(parms, result);
+FMX_Err echoTimestamp(int16_t, const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
+  return runExternalFunction(env, result, [&](Session& session) {
+    FunctionFrame frame(session, parms, result);
     auto date = frame.timestamp(0);
     frame.clearErrors();
     if (date) frame.answerTimestamp(*date);
@@ -53,9 +53,9 @@ FMX_Err echoTimestamp(int16_t, const FM_ExprEnv*, const FM_DataVect* parms, FM_D
   });
 }
 
-FMX_Err echoText(int16_t, const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    FunctionFrame frame(parms, result);
+FMX_Err echoText(int16_t, const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
+  return runExternalFunction(env, result, [&](Session& session) {
+    FunctionFrame frame(session, parms, result);
     auto first = frame.text(0);
     auto second = frame.text(1);
     frame.clearErrors();
@@ -66,9 +66,9 @@ FMX_Err echoText(int16_t, const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* 
 
 // A body that reaches a store which fails with an exception of the wrong
 // kind: the boundary must still answer the host.
-FMX_Err reachBrokenStore(int16_t, const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    FunctionFrame frame(parms, result);
+FMX_Err reachBrokenStore(int16_t, const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
+  return runExternalFunction(env, result, [&](Session& session) {
+    FunctionFrame frame(session, parms, result);
     frame.clearErrors();
     platformServices().calendarStore();
     frame.finish();

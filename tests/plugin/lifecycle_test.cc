@@ -75,7 +75,7 @@ TEST_F(LifecycleTest, NewerSystemStartsWithoutAContext) {
   TestHost host(services);
   EXPECT_EQ(host.startUpResult(), 53);
   EXPECT_TRUE(g_bUseEK);
-  EXPECT_EQ(g_sharedFunctions, nullptr);
+  EXPECT_FALSE(g_sessions->withContexts());
   EXPECT_TRUE(UseEKImplementation());
 }
 
@@ -84,18 +84,18 @@ TEST_F(LifecycleTest, FailedVersionQueryCountsAsAnOlderSystem) {
   services.osVersion = std::make_shared<FixedOsVersion>(std::nullopt);
   TestHost host(services);
   EXPECT_FALSE(g_bUseEK);
-  EXPECT_NE(g_sharedFunctions, nullptr);
+  EXPECT_TRUE(g_sessions->withContexts());
   EXPECT_FALSE(UseEKImplementation());
 }
 
-TEST_F(LifecycleTest, RestartKeepsTheSameContext) {
-  std::shared_ptr<iCalFunctions> first;
+TEST_F(LifecycleTest, RestartKeepsTheSessions) {
+  std::shared_ptr<SessionTable> first;
   {
     TestHost host;
-    first = g_sharedFunctions;
+    first = g_sessions;
   }
   TestHost again;
-  EXPECT_EQ(g_sharedFunctions, first);
+  EXPECT_EQ(g_sessions, first);
   EXPECT_EQ(fmxhost::registeredFunctions().size(), 16u);
 }
 

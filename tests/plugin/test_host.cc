@@ -24,6 +24,7 @@ TestHost::TestHost(PlatformServices services, std::shared_ptr<const foundation::
 }
 
 TestHost::~TestHost() {
+  for (uintptr_t session : sessions_) endSession(session);
   send(kFMXT_Shutdown);
   installStringTable(nullptr);
 }
@@ -44,9 +45,16 @@ intptr_t TestHost::send(uint8_t message, intptr_t result) {
   return call.result;
 }
 
-void TestHost::idle(uint8_t level) {
+void TestHost::endSession(uintptr_t session) {
+  FMX_ExternCallStruct call = callStruct(kFMXT_SessionShutdown);
+  call.parm2 = session;
+  FMExternCallProc(&call);
+}
+
+void TestHost::idle(uint8_t level, bool unsafeCalls) {
   FMX_ExternCallStruct call = callStruct(kFMXT_Idle);
   call.parm1 = level;
+  call.unsafeCalls = unsafeCalls ? 1 : 0;
   FMExternCallProc(&call);
 }
 
@@ -65,13 +73,18 @@ std::u16string TestHost::requestString(uint32_t number, int32_t capacity) {
   return buffer;
 }
 
-fmxhost::Value TestHost::call(std::u16string_view name, std::vector<fmxhost::Value> params) {
+fmxhost::Value TestHost::call(std::u16string_view name, std::vector<fmxhost::Value> params,
+                              uintptr_t session) {
+  {
+    std::lock_guard guard(sessionsLock_);
+    sessions_.insert(session);
+  }
   const fmxhost::Function* f = fmxhost::findFunction(name);
   if (!f) {
     ADD_FAILURE() << "no function registered under that name";
     return {};
   }
-  fmxhost::CallOutcome outcome = fmxhost::callFunction(*f, params);
+  fmxhost::CallOutcome outcome = fmxhost::callFunction(*f, params, session);
   EXPECT_EQ(outcome.hostError, 0);
   return outcome.result;
 }

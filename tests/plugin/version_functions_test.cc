@@ -10,9 +10,9 @@ namespace zylo::testing {
 namespace {
 
 // Fails the way a context operation does: it leaves 9001.
-FMX_Err failWithItemNotFound(int16_t, const FM_ExprEnv*, const FM_DataVect* parms, FM_Data* result) {
-  return runExternalFunction(result, [&] {
-    FunctionFrame frame(parms, result);
+FMX_Err failWithItemNotFound(int16_t, const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
+  return runExternalFunction(env, result, [&](Session& session) {
+    FunctionFrame frame(session, parms, result);
     frame.clearErrors();
     g_llasterror = 9001;
     frame.finish();
