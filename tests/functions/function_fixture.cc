@@ -56,6 +56,13 @@ fmxhost::Value FunctionTest::call(std::u16string_view name, std::vector<fmxhost:
   return host_->call(name, std::move(params));
 }
 
+fmxhost::Value FunctionTest::callIn(uintptr_t session, std::u16string_view name,
+                                    std::vector<fmxhost::Value> params) {
+  return host_->call(name, std::move(params), session);
+}
+
+void FunctionTest::endSession(uintptr_t session) { host_->endSession(session); }
+
 int32_t FunctionTest::lastCode() {
   return static_cast<int32_t>(call(u"Zylo_GetLastError", {text(u"number")}).asNumber().truncated());
 }

@@ -25,6 +25,9 @@ class FunctionTest : public ::testing::Test {
   void restartStoreAt(foundation::Date now);
 
   fmxhost::Value call(std::u16string_view name, std::vector<fmxhost::Value> params = {});
+  // The same in session `session`; thread-safe.
+  fmxhost::Value callIn(uintptr_t session, std::u16string_view name, std::vector<fmxhost::Value> params = {});
+  void endSession(uintptr_t session);
   int32_t lastCode();
   std::u16string lastError();
 
