@@ -68,14 +68,29 @@ void FunctionFrame::finish() {
   writeErrorMarker(result_);
 }
 
-void answerUnknownException(FM_Data* result) noexcept {
-  g_llasterror = kUnknownException;
+namespace {
+
+void answerError(FM_Data* result, int32_t code) noexcept {
+  g_llasterror = code;
   try {
-    if (error) error->setError(kUnknownException, 0, std::nullopt);
+    if (error) error->setError(code, 0, std::nullopt);
     writeErrorMarker(fmx::DataRef(result));
   } catch (...) {
     // The host could not take the marker; the error object still says why.
   }
 }
+
+}  // namespace
+
+void answerStoreException(FM_Data* result, const CalendarStoreException& e) noexcept {
+  try {
+    if (g_sharedFunctions) g_sharedFunctions->noteStoreException(e);
+  } catch (...) {
+    // No room for the reason: the code still tells what failed.
+  }
+  answerError(result, kStoreException);
+}
+
+void answerUnknownException(FM_Data* result) noexcept { answerError(result, kUnknownException); }
 
 }  // namespace zylo

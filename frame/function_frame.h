@@ -59,16 +59,21 @@ class FunctionFrame {
 };
 
 // Runs an external function's body so that nothing escapes into the host:
-// an exception becomes code -998 and the error marker. Always answers 0.
+// a store exception becomes code 9999 with its reason as the last-error
+// text, any other exception -998; both answer the error marker. Always
+// answers 0.
 template <class Body>
 FMX_Err runExternalFunction(FM_Data* result, Body&& body) noexcept;
 
+void answerStoreException(FM_Data* result, const CalendarStoreException& e) noexcept;
 void answerUnknownException(FM_Data* result) noexcept;
 
 template <class Body>
 FMX_Err runExternalFunction(FM_Data* result, Body&& body) noexcept {
   try {
     body();
+  } catch (const CalendarStoreException& e) {
+    answerStoreException(result, e);
   } catch (...) {
     answerUnknownException(result);
   }
