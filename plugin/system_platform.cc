@@ -6,18 +6,21 @@
 namespace zylo {
 namespace {
 
-// One store per root folder, made on first use and kept, so that its index
-// and caches serve every later call.
+// One store per calendar folder, made on first use and kept, so that its
+// index and caches serve every later call. The folders are found anew on
+// every call, so that a changed setting takes effect.
 class SystemStore {
  public:
+  explicit SystemStore(std::shared_ptr<const calendarstore::StoreEnvironment> environment)
+      : environment_(std::move(environment)) {}
+
   std::shared_ptr<CalendarStore> get() {
-    const std::filesystem::path root = calendarstore::defaultCalendarsRoot();
-    if (!store_ || root != root_) {
+    const calendarstore::StoreFolders folders = calendarstore::storeFolders(*environment_);
+    if (!store_ || folders.calendars.path != root_) {
       stopWatching();
-      store_ = std::make_shared<calendarstore::VdirCalendarStore>(
-          root, foundation::systemDefaultZone(), foundation::systemClock(), calendarstore::systemFileSystem(),
-          calendarstore::defaultIndexFolder());
-      root_ = root;
+      store_.reset();
+      store_ = calendarstore::openStore(folders);
+      root_ = folders.calendars.path;
     }
     return store_;
   }
@@ -33,6 +36,7 @@ class SystemStore {
   void stopWatching() { watcher_.reset(); }
 
  private:
+  const std::shared_ptr<const calendarstore::StoreEnvironment> environment_;
   std::filesystem::path root_;
   std::shared_ptr<calendarstore::VdirCalendarStore> store_;
   std::unique_ptr<calendarstore::ChangeWatcher> watcher_;
@@ -41,7 +45,11 @@ class SystemStore {
 }  // namespace
 
 PlatformServices systemPlatformServices() {
-  auto store = std::make_shared<SystemStore>();
+  return systemPlatformServices(calendarstore::systemStoreEnvironment());
+}
+
+PlatformServices systemPlatformServices(std::shared_ptr<const calendarstore::StoreEnvironment> environment) {
+  auto store = std::make_shared<SystemStore>(std::move(environment));
   return {foundation::systemDefaultZone(), foundation::environmentOsVersion(), [store] { return store->get(); },
           [store] { store->watch(); }, [store] { store->stopWatching(); }};
 }
