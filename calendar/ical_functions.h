@@ -48,6 +48,8 @@ class iCalFunctions {
   void releaseItems();
   int32_t resetLastErrorString();
   const foundation::OptionalString& getLastErrorString() const { return lastErrorString; }
+  // Records a store exception: 9999, with its reason as the last-error text.
+  void noteStoreException(const CalendarStoreException& e);
 
   // What is current, for callers that look without changing anything.
   const std::shared_ptr<CalCalendar>& currentCalendar() const { return m_calendar; }
@@ -172,8 +174,6 @@ class iCalFunctions {
   // The default zone in force, in which date texts are written (GMT when
   // the environment gives none).
   std::shared_ptr<const foundation::TimeZone> zone();
-  // Records a store exception: 9999, with its reason as the last-error text.
-  void noteStoreException(const CalendarStoreException& e);
   // The status of a save or removal; a refused one records 9998, with the
   // store's description and reason as the last-error text.
   int32_t outcomeOf(bool done, const StoreError& error);

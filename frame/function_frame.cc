@@ -70,14 +70,31 @@ void FunctionFrame::finish() {
   writeErrorMarker(result_);
 }
 
-void answerUnknownException(Session* session, FM_Data* result) noexcept {
-  g_llasterror = kUnknownException;
+namespace {
+
+void answerError(Session* session, FM_Data* result, int32_t code) noexcept {
+  g_llasterror = code;
   try {
-    if (session) session->setError(kUnknownException, 0, std::nullopt);
+    if (session) session->setError(code, 0, std::nullopt);
     writeErrorMarker(fmx::DataRef(result));
   } catch (...) {
     // The host could not take the marker; the error object still says why.
   }
+}
+
+}  // namespace
+
+void answerStoreException(Session& session, FM_Data* result, const CalendarStoreException& e) noexcept {
+  try {
+    if (session.context()) session.context()->noteStoreException(e);
+  } catch (...) {
+    // No room for the reason: the code still tells what failed.
+  }
+  answerError(&session, result, kStoreException);
+}
+
+void answerUnknownException(Session* session, FM_Data* result) noexcept {
+  answerError(session, result, kUnknownException);
 }
 
 }  // namespace zylo

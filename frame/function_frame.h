@@ -61,12 +61,15 @@ class FunctionFrame {
 };
 
 // Runs an external function's body in the session the environment names,
-// so that nothing escapes into the host: an exception becomes code -998 and
-// the error marker. Always answers 0.
+// so that nothing escapes into the host: a store exception becomes code 9999
+// with its reason as the last-error text, any other exception -998; both
+// answer the error marker. Always answers 0.
 template <class Body>
 FMX_Err runExternalFunction(const FM_ExprEnv* environment, FM_Data* result, Body&& body) noexcept;
 
-// Records -998 on the session (when there is one) and answers the marker.
+// Record 9999 or -998 on the session (when there is one) and answer the
+// marker.
+void answerStoreException(Session& session, FM_Data* result, const CalendarStoreException& e) noexcept;
 void answerUnknownException(Session* session, FM_Data* result) noexcept;
 
 template <class Body>
@@ -75,6 +78,8 @@ FMX_Err runExternalFunction(const FM_ExprEnv* environment, FM_Data* result, Body
     SessionScope scope(environment);
     try {
       body(scope.session());
+    } catch (const CalendarStoreException& e) {
+      answerStoreException(scope.session(), result, e);
     } catch (...) {
       answerUnknownException(&scope.session(), result);
     }

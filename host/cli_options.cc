@@ -14,12 +14,16 @@ const char kUsage[] =
 options
   --json            print one JSON object per result or, for info, per function
   --plugin PATH     the plug-in file to load (default: Zylo.fmx beside zylo-host)
-  --calendars DIR   the calendar store folder (default: $ZYLO_CALENDARS, else
-                    $XDG_DATA_HOME/zylo/calendars, else ~/.local/share/zylo/calendars)
+  --calendars DIR   the calendar store folder (default: $ZYLO_CALENDARS, else `calendars` in
+                    the configuration file, else $XDG_DATA_HOME/zylo/calendars, else
+                    ~/.local/share/zylo/calendars)
   --host-version N  the extension version announced at start-up (default 60)
 environment
   TZ                the time zone calculations and the plug-in read times in
   ZYLO_CALENDARS    the calendar store folder, when --calendars is not given
+  ZYLO_CONFIG       the configuration file (default /etc/zylo/zylo.conf): `calendars = DIR`
+                    and `index = DIR` lines
+  ZYLO_STORE_INDEX  the folder of the store's index, or "off" for none
   ZYLO_OS_VERSION   the operating-system version the plug-in believes it runs on ("10.8")
 exit status: 0 when every calculation was evaluated; 2 on a usage or syntax error, an unknown
 function, or a plug-in that fails to load or start; 1 when a calculation failed inside the host;

@@ -31,11 +31,9 @@ std::filesystem::path defaultPlugin() {
 // Files in the calendar folder that the store skips, so that a user learns
 // why an item does not show.
 void printUnreadableFiles(std::ostream& out) {
-  calendarstore::VdirCalendarStore store(calendarstore::defaultCalendarsRoot(), foundation::systemDefaultZone(),
-                                         foundation::systemClock(), calendarstore::systemFileSystem(),
-                                         calendarstore::defaultIndexFolder());
   try {
-    for (const auto& [path, reason] : store.unreadableFiles()) {
+    auto store = calendarstore::openStore(calendarstore::storeFolders(*calendarstore::systemStoreEnvironment()));
+    for (const auto& [path, reason] : store->unreadableFiles()) {
       out << "unreadable: " << path.string() << ": " << reason << '\n';
     }
   } catch (const foundation::Exception& e) {
@@ -116,7 +114,9 @@ int runScriptFile(const CliOptions& options, Evaluator& evaluator, LoadedPlugin&
 }
 
 int run(const CliOptions& options) {
-  if (options.calendars) setenv("ZYLO_CALENDARS", options.calendars->c_str(), 1);
+  // A folder given on the command line is meant from where the user stands;
+  // the plug-in takes absolute folders only.
+  if (options.calendars) setenv("ZYLO_CALENDARS", std::filesystem::absolute(*options.calendars).c_str(), 1);
   std::unique_ptr<LoadedPlugin> plugin;
   try {
     plugin = std::make_unique<LoadedPlugin>(

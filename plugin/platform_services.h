@@ -11,6 +11,10 @@
 #include "platform/foundation/os_version.h"
 #include "platform/foundation/time_zone.h"
 
+namespace calendarstore {
+class StoreEnvironment;
+}
+
 namespace zylo {
 
 struct PlatformServices {
@@ -32,9 +36,11 @@ const PlatformServices& platformServices();
 void installPlatformServices(PlatformServices services);
 
 // The machine's: the zone from TZ, the version from ZYLO_OS_VERSION, and the
-// vdir store at $ZYLO_CALENDARS, else $XDG_DATA_HOME/zylo/calendars, else
-// ~/.local/share/zylo/calendars, opened on first use.
+// vdir store in the folders `environment` gives (default_root.h), opened on
+// first use; while none is set, asking for the store throws
+// CalendarStoreException saying what to set.
 PlatformServices systemPlatformServices();
+PlatformServices systemPlatformServices(std::shared_ptr<const calendarstore::StoreEnvironment> environment);
 
 }  // namespace zylo
 

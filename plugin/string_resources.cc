@@ -24,7 +24,9 @@ foundation::OptionalString lookUp(uint32_t n) {
 }  // namespace
 
 int32_t Sub_OSXLoadString(uint32_t n, FMX_Unichar* buffer, int32_t capacity) {
-  if (!buffer || capacity < 2) return 0;
+  if (!buffer || capacity < 1) return 0;
+  // Without an answer the host would show whatever the buffer held.
+  buffer[0] = 0;
   foundation::OptionalString entry = lookUp(n);
   if (!entry || static_cast<int64_t>(entry->size()) >= capacity - 1) return 0;
   std::copy(entry->begin(), entry->end(), buffer);

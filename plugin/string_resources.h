@@ -11,9 +11,9 @@
 namespace zylo {
 
 // Copies entry n, zero-terminated, into `buffer` when it fits in fewer than
-// `capacity - 1` units, and answers its length; answers 0 and writes nothing
-// when the entry is missing or too long (never truncated), or the buffer is
-// null or below 2 units.
+// `capacity - 1` units, and answers its length. Answers 0 when the entry is
+// missing or too long (never truncated), having written the empty text when
+// the buffer holds at least one unit; a null buffer is not touched.
 int32_t Sub_OSXLoadString(uint32_t n, FMX_Unichar* buffer, int32_t capacity);
 
 // The host's string request: number 131 is answered with string 1.

@@ -8,10 +8,15 @@
 namespace zylo {
 namespace {
 
-// One store per root folder, made on first use and kept, so that its index
-// and caches serve every later call. Thread-safe: every session asks.
+// One store per calendar folder, made on first use and kept, so that its
+// index and caches serve every later call. The folders are found anew on
+// every call, so that a changed setting takes effect. Thread-safe: every
+// session asks.
 class SystemStore {
  public:
+  explicit SystemStore(std::shared_ptr<const calendarstore::StoreEnvironment> environment)
+      : environment_(std::move(environment)) {}
+
   std::shared_ptr<CalendarStore> get() {
     std::lock_guard guard(lock_);
     return current();
@@ -33,17 +38,17 @@ class SystemStore {
 
  private:
   std::shared_ptr<calendarstore::VdirCalendarStore> current() {
-    const std::filesystem::path root = calendarstore::defaultCalendarsRoot();
-    if (!store_ || root != root_) {
+    const calendarstore::StoreFolders folders = calendarstore::storeFolders(*environment_);
+    if (!store_ || folders.calendars.path != root_) {
       watcher_.reset();
-      store_ = std::make_shared<calendarstore::VdirCalendarStore>(
-          root, foundation::systemDefaultZone(), foundation::systemClock(), calendarstore::systemFileSystem(),
-          calendarstore::defaultIndexFolder());
-      root_ = root;
+      store_.reset();
+      store_ = calendarstore::openStore(folders);
+      root_ = folders.calendars.path;
     }
     return store_;
   }
 
+  const std::shared_ptr<const calendarstore::StoreEnvironment> environment_;
   std::mutex lock_;  // guards what follows
   std::filesystem::path root_;
   std::shared_ptr<calendarstore::VdirCalendarStore> store_;
@@ -53,7 +58,11 @@ class SystemStore {
 }  // namespace
 
 PlatformServices systemPlatformServices() {
-  auto store = std::make_shared<SystemStore>();
+  return systemPlatformServices(calendarstore::systemStoreEnvironment());
+}
+
+PlatformServices systemPlatformServices(std::shared_ptr<const calendarstore::StoreEnvironment> environment) {
+  auto store = std::make_shared<SystemStore>(std::move(environment));
   return {foundation::systemDefaultZone(), foundation::environmentOsVersion(), [store] { return store->get(); },
           [store] { store->watch(); }, [store] { store->stopWatching(); }};
 }

@@ -241,10 +241,15 @@ void VdirCalendarStore::refreshFolders() {
   if (watch_) changes = watch_->takeChanges();
   // While the watch reports nothing, nothing the store read has changed.
   if (watch_ && watch_->active() && !changes.root && changes.calendars.empty()) return;
+  // A relative root would put calendars wherever the host happens to run.
+  if (!root_.is_absolute()) {
+    throw CalendarStoreException(u"The calendar folder " + rootText(root_) + u" is not an absolute path.");
+  }
   std::error_code error;
   const fs::file_status status = fs::status(root_, error);
   if (!fs::exists(status)) {
-    if (!fs::create_directories(root_, error) && error) {
+    // Only the root itself: a missing folder above it means a wrong setting.
+    if (!fs::create_directory(root_, error) && error) {
       throw CalendarStoreException(u"The calendar folder " + rootText(root_) +
                                    u" cannot be created: " + foundation::fromUtf8(error.message()) + u".");
     }

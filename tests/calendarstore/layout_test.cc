@@ -45,6 +45,13 @@ TEST_F(StoreTest, MissingRootStartsEmptyAndAFileRootFails) {
   std::filesystem::create_directories(root_);
 }
 
+TEST_F(StoreTest, OnlyTheRootItselfIsMade) {
+  const std::filesystem::path deeper = root_ / "missing" / "calendars";
+  VdirCalendarStore store(deeper, zone_, foundation::fixedClock(testNow()));
+  EXPECT_THROW(store.calendars(), zylo::CalendarStoreException);
+  EXPECT_FALSE(std::filesystem::exists(root_ / "missing"));
+}
+
 TEST_F(StoreTest, FilesThatAreNotItemsAreSkippedWithAReason) {
   makeCalendar("home");
   writeItem("home", "good.ics", kEvent);

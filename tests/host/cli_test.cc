@@ -35,8 +35,11 @@ class CliTest : public ::testing::Test {
 
   // The calendar store is always the test's own folder.
   Outcome run(const std::vector<std::string>& args, const std::string& input = "") {
-    std::string command = std::string(ZYLO_HOST_EXE) + " --calendars " +
-                          quoted((dir_ / "calendars").string());
+    return runCommand(std::string(ZYLO_HOST_EXE) + " --calendars " + quoted((dir_ / "calendars").string()),
+                      args, input);
+  }
+  // `command` is zylo-host with what comes before its arguments.
+  Outcome runCommand(std::string command, const std::vector<std::string>& args, const std::string& input = "") {
     for (const std::string& a : args) command += " " + quoted(a);
     std::ofstream(dir_ / "in") << input;
     command += " <" + quoted((dir_ / "in").string()) + " 2>" + quoted((dir_ / "err").string());
@@ -89,6 +92,20 @@ TEST_F(CliTest, FailuresExitWithTwoAndAMessage) {
   EXPECT_EQ(missing.err.rfind("zylo-host: cannot load the plug-in: ", 0), 0u);
   EXPECT_EQ(run({"eval"}).status, 2);
   EXPECT_EQ(run({"--bogus", "info"}).status, 2);
+}
+
+// Without --calendars the plug-in's own order holds; the test's
+// configuration file names the folder.
+TEST_F(CliTest, CalendarFolderFromTheConfigurationFileOrRelativeToHere) {
+  std::filesystem::create_directories(dir_ / "calendars" / "work");
+  std::ofstream(dir_ / "zylo.conf") << "# the test's\ncalendars = " << (dir_ / "calendars").string() << "\n";
+  const std::string config = "ZYLO_CONFIG=" + quoted((dir_ / "zylo.conf").string());
+  const std::vector<std::string> count = {"eval", "Zylo_GetItemCountForType ( \"calendar\" )"};
+  Outcome fromFile = runCommand("env -u ZYLO_CALENDARS " + config + " " + ZYLO_HOST_EXE, count);
+  EXPECT_EQ(fromFile.out, "1\n") << fromFile.err;
+  Outcome relative =
+      runCommand("cd " + quoted(dir_.string()) + " && " + config + " " + ZYLO_HOST_EXE + " --calendars calendars", count);
+  EXPECT_EQ(relative.out, "1\n") << relative.err;
 }
 
 }  // namespace

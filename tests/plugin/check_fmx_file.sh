@@ -6,6 +6,7 @@
 #   gFMX_ExternCallPtr and nothing else;
 # - it needs libFMWrapper.so and system libraries only, and has no run path;
 # - its soname is the version;
+# - it binds its own references to its exported globals to itself (SYMBOLIC);
 # - it requires nothing newer than Ubuntu 22.04: GLIBC 2.35, GLIBCXX 3.4.30,
 #   CXXABI 1.3.13.
 # A sanitized build may also need the sanitizers' runtimes.
@@ -37,6 +38,7 @@ echo "needs: $(echo $needed)"
 readelf -d "$fmx" | grep -E '\((RUNPATH|RPATH)\)' && fail "has a run path"
 soname=$(readelf -d "$fmx" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
 [ "$soname" = "$version" ] || fail "soname '$soname', not '$version'"
+readelf -d "$fmx" | grep -E '\(FLAGS\)' | grep -qw SYMBOLIC || fail "is not linked -Bsymbolic"
 
 # The newest version of a symbol family the file requires.
 newest() { objdump -T "$fmx" | grep -o "$1_[0-9.]*" | sed "s/^$1_//" | sort -V | tail -n 1; }

@@ -25,14 +25,27 @@ class StringTableTest : public ::testing::Test {
           "\"Zylo 200\" = \"NoParenthesis\";\n"));
 };
 
+// The empty text, then the buffer as the host filled it.
+std::u16string emptyAnswer(size_t capacity) { return u'\0' + std::u16string(capacity - 1, u'x'); }
+
 TEST_F(StringTableTest, WritesOnlyEntriesShorterThanCapacityLessOne) {
   TestHost host(testPlatform(), table_);
-  EXPECT_EQ(host.requestString(9, 10), std::u16string(10, u'x'));
   std::u16string eight = host.requestString(7, 10);
   EXPECT_EQ(eight.substr(0, 9), std::u16string(u"12345678\0", 9));
   EXPECT_EQ(eight[9], u'x');
-  EXPECT_EQ(host.requestString(7, 1), u"x");
-  EXPECT_EQ(host.requestString(42, 10), std::u16string(10, u'x'));
+}
+
+TEST_F(StringTableTest, NoAnswerOrNoRoomLeavesTheEmptyText) {
+  TestHost host(testPlatform(), table_);
+  EXPECT_EQ(host.requestString(9, 10), emptyAnswer(10));
+  EXPECT_EQ(host.requestString(7, 9), emptyAnswer(9));
+  EXPECT_EQ(host.requestString(7, 1), emptyAnswer(1));
+  EXPECT_EQ(host.requestString(42, 10), emptyAnswer(10));
+  // No room at all, or no buffer: nothing is written.
+  FMX_Unichar untouched[2] = {'x', 'x'};
+  EXPECT_EQ(Sub_OSXLoadString(42, untouched, 0), 0);
+  EXPECT_EQ(untouched[0], FMX_Unichar('x'));
+  EXPECT_EQ(Sub_OSXLoadString(7, nullptr, 10), 0);
 }
 
 TEST_F(StringTableTest, Request131AnswersString1) {
