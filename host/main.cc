@@ -9,6 +9,7 @@
 #include "host/cli_options.h"
 #include "host/exit_status.h"
 #include "host/host_run_loop.h"
+#include "host/parallel_sessions.h"
 #include "host/plugin_loader.h"
 #include "host/script_session.h"
 #include "host/value_format.h"
@@ -56,12 +57,28 @@ void reportHostError(std::u16string_view function, FMX_Err error) {
             << '\n';
 }
 
-int runScriptFile(const CliOptions& options, const Environment& world, LoadedPlugin& plugin) {
+// Plain, one session (kMainSession) on this thread; with --parallel, one
+// for each file, on threads of their own. Every file is loaded before any
+// script runs: one that cannot be refuses the run.
+int runScriptFiles(const CliOptions& options, const Environment& world, LoadedPlugin& plugin) {
   SharedStreams streams{std::cout, std::cerr, {}};
-  ScriptSession session(kMainSession, world, SessionOutput(streams, options.json, 0));
-  if (const int status = session.load(options.scriptFile, options.scriptName)) return status;
-  return session.run(foundation::fromUtf8(options.parameter.value_or("")), options.waitSeconds,
-                     [&](uint8_t level) { plugin.idle(level, kMainSession); });
+  std::vector<std::unique_ptr<ScriptSession>> sessions;
+  int status = kStatusOk;
+  for (const std::string& path : options.scriptFiles) {
+    const uintptr_t id = options.parallel ? sessions.size() + 1 : kMainSession;
+    const SessionOutput output(streams, options.json, options.parallel ? id : 0);
+    status = std::max(status, sessions.emplace_back(std::make_unique<ScriptSession>(id, world, output))
+                                  ->load(path, options.scriptName));
+  }
+  if (status != kStatusOk) return status;
+  const std::u16string parameter = foundation::fromUtf8(options.parameter.value_or(""));
+  if (!options.parallel) {
+    return sessions.front()->run(parameter, options.waitSeconds,
+                                 [&](uint8_t level) { plugin.idle(level, kMainSession); });
+  }
+  return runInParallel(sessions, parameter, options.waitSeconds,
+                       {[&](uint8_t level, uintptr_t id) { plugin.idle(level, id); },
+                        [&](uintptr_t id) { plugin.sessionShutdown(id); }});
 }
 
 int evaluate(const CliOptions& options, const Environment& world, LoadedPlugin& plugin) {
@@ -94,9 +111,10 @@ int run(const CliOptions& options) {
     return 0;
   }
   const Environment world{foundation::systemClock(), foundation::systemDefaultZone(), reportHostError, nullptr};
-  const int status = options.command == Command::kRun ? runScriptFile(options, world, *plugin)
+  const int status = options.command == Command::kRun ? runScriptFiles(options, world, *plugin)
                                                       : evaluate(options, world, *plugin);
-  plugin->sessionShutdown(kMainSession);
+  // A parallel run shuts each of its sessions down as it ends.
+  if (!options.parallel) plugin->sessionShutdown(kMainSession);
   return status;
 }
 
