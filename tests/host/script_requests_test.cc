@@ -3,6 +3,9 @@
 // the plug-in's call.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+
 #include "host/host_run_loop.h"
 #include "host/script_parser.h"
 #include "platform/fmx/fmx.h"
@@ -23,17 +26,24 @@ int16_t request(const char* file, const char* script, const char* parameter) {
   return startScript(f.get(), s.get(), 3, data.get());
 }
 
-TEST(ScriptRequests, QueuedForKnownScriptsAndRunWhenIdle) {
-  Evaluator evaluator = testing::testEvaluator();
-  ScriptLibrary library;
-  const std::string path = ::testing::TempDir() + "Sales.fmscript";
-  {
-    std::FILE* f = std::fopen(path.c_str(), "w");
-    std::fputs("Script \"On change\"\n  Show [ Get ( ScriptParameter ) ]\nEnd Script\n", f);
-    std::fclose(f);
+class ScriptRequests : public ::testing::Test {
+ protected:
+  // Loads the script file of that database holding `scripts`.
+  void load(const std::string& database, const char* scripts) {
+    path_ = ::testing::TempDir() + database + ".fmscript";
+    std::ofstream(path_) << scripts;
+    library_.load(path_, evaluator_);
   }
-  library.load(path, evaluator);
-  ScriptRequestQueue queue(library);
+  void TearDown() override { std::remove(path_.c_str()); }
+
+  Evaluator evaluator_ = testing::testEvaluator();
+  ScriptLibrary library_;
+  std::string path_;
+};
+
+TEST_F(ScriptRequests, QueuedForKnownScriptsAndRunWhenIdle) {
+  load("Sales", "Script \"On change\"\n  Show [ Get ( ScriptParameter ) ]\nEnd Script\n");
+  ScriptRequestQueue queue(library_);
   EXPECT_EQ(request("Sales", "On change", "New A"), kFileMissing);  // no queue on this thread yet
   RequestsGoTo here(&queue);
   EXPECT_EQ(request("Other", "On change", "x"), kFileMissing);
@@ -48,22 +58,13 @@ TEST(ScriptRequests, QueuedForKnownScriptsAndRunWhenIdle) {
   EXPECT_EQ(idles, std::vector<uint8_t>{kFMXT_ScriptPaused});  // the plug-in hears Idle before the queue is run
   EXPECT_EQ(ran, (std::vector<std::u16string>{u"on CHANGE: New A", u"On change: Deleted B"}));
   EXPECT_TRUE(takeScriptRequests().empty());
-  std::remove(path.c_str());
 }
 
 // A request made while another session's queue is the thread's (the main
 // thread sending that session's Idle) goes to that session.
-TEST(ScriptRequests, GoToTheQueueOfTheSessionWhoseCallItIs) {
-  Evaluator evaluator = testing::testEvaluator();
-  ScriptLibrary library;
-  const std::string path = ::testing::TempDir() + "Desk.fmscript";
-  {
-    std::FILE* f = std::fopen(path.c_str(), "w");
-    std::fputs("Script \"S\"\nEnd Script\n", f);
-    std::fclose(f);
-  }
-  library.load(path, evaluator);
-  ScriptRequestQueue mine(library), other(library);
+TEST_F(ScriptRequests, GoToTheQueueOfTheSessionWhoseCallItIs) {
+  load("Desk", "Script \"S\"\nEnd Script\n");
+  ScriptRequestQueue mine(library_), other(library_);
   RequestsGoTo here(&mine);
   {
     RequestsGoTo forOther(&other);
@@ -75,7 +76,6 @@ TEST(ScriptRequests, GoToTheQueueOfTheSessionWhoseCallItIs) {
   EXPECT_EQ(theirs[0].parameter.asText(), u"for other");
   ASSERT_EQ(ours.size(), 1u);
   EXPECT_EQ(ours[0].parameter.asText(), u"for me");
-  std::remove(path.c_str());
 }
 
 }  // namespace
