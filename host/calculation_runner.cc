@@ -5,15 +5,13 @@
 #include <ostream>
 
 #include "host/calc_error.h"
+#include "host/exit_status.h"
 #include "host/parser.h"
 #include "host/value_format.h"
 #include "platform/foundation/string.h"
 
 namespace zylo::host {
 namespace {
-
-constexpr int kRefused = 2;
-constexpr int kFailed = 1;
 
 void print(const fmxhost::Value& result, const ResultOutput& output) {
   output.out << (output.json ? json(result) : plainText(result)) << '\n';
@@ -24,16 +22,16 @@ template <class Step>
 int guarded(const ResultOutput& output, const std::string& where, Step step) {
   try {
     step();
-    return 0;
+    return kStatusOk;
   } catch (const SyntaxError& e) {
     output.err << "zylo-host: " << where << e.what() << '\n';
-    return kRefused;
+    return kStatusRefused;
   } catch (const UnknownFunction& e) {
     output.err << "zylo-host: " << where << e.what() << '\n';
-    return kRefused;
+    return kStatusRefused;
   } catch (const std::exception& e) {
     output.err << "zylo-host: " << where << "calculation failed: " << e.what() << '\n';
-    return kFailed;
+    return kStatusFailed;
   }
 }
 
@@ -60,7 +58,7 @@ int evalCalculations(Evaluator& evaluator, const std::vector<std::u16string>& ca
     if (status != 0) return status;
   }
   output.out.flush();
-  return 0;
+  return kStatusOk;
 }
 
 int readEvalPrint(Evaluator& evaluator, std::istream& in, const ResultOutput& output,

@@ -11,6 +11,8 @@ const char kUsage[] =
        zylo-host [options] repl           evaluate one calculation per line of standard input
        zylo-host [options] run FILE [--script NAME] [--param TEXT] [--wait SECONDS]
                                           run a script of a script file (zylo-host run --help)
+       zylo-host [options] run --parallel FILE... [--script NAME] [--param TEXT] [--wait SECONDS]
+                                          run a script of each file at once, each in a session
 options
   --json            print one JSON object per result or, for info, per function
   --plugin PATH     the plug-in file to load (default: Zylo.fmx beside zylo-host)
@@ -34,6 +36,7 @@ exits 2 if any line was refused.
 
 const char kRunUsage[] =
     R"(usage: zylo-host [options] run FILE [--script NAME] [--param TEXT] [--wait SECONDS]
+       zylo-host [options] run --parallel FILE... [--script NAME] [--param TEXT] [--wait SECONDS]
 Runs a script of FILE, a script file holding one database's scripts (the file name without its
 extension is what Get ( FileName ) answers):
   Script "Name"
@@ -50,9 +53,15 @@ extension is what Get ( FileName ) answers):
   --script NAME   the script to run (default: the file's first)
   --param TEXT    what Get ( ScriptParameter ) answers
   --wait SECONDS  keep running the host's run loop that long after the script, for callbacks
+  --parallel      run a script of every FILE at once, as the server runs sessions: each on a
+                  thread and in a session of its own (ids 1, 2, ... in the order of the files),
+                  with its own variables; --script, --param and --wait apply to each. Each
+                  line a session prints starts with "[ID] " (with --json, each object has
+                  "session":ID first); a session's lines come out whole, in its order
 exit status: 0 when the script ran to its end; 2 on a usage error, a syntax error in the file
 (reported as FILE:LINE:COLUMN before anything runs) or a plug-in that fails to load; 3 when a
-step failed while running (reported the same way).
+step failed while running (reported the same way). --parallel reads every file first (2 and
+nothing runs if one fails) and exits with the highest status of its sessions.
 )";
 
 namespace {
@@ -129,13 +138,17 @@ CliOptions parseCommandLine(std::span<char* const> args) {
         options.parameter = *v;
       } else if (auto v = value(arg, "--wait")) {
         options.waitSeconds = seconds(*v);
-      } else if (arg.starts_with("-") || !options.scriptFile.empty()) {
+      } else if (arg == "--parallel") {
+        options.parallel = true;
+      } else if (arg.starts_with("-")) {
         throw UsageError("run does not take " + std::string(arg));
       } else {
-        options.scriptFile = arg;
+        options.scriptFiles.emplace_back(arg);
       }
     }
-    if (options.scriptFile.empty()) throw UsageError("run needs a script file");
+    if (options.scriptFiles.empty()) throw UsageError("run needs a script file");
+    if (!options.parallel && options.scriptFiles.size() > 1)
+      throw UsageError("run takes one script file; run --parallel takes several");
     return options;
   }
   if (command == "info") {

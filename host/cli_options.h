@@ -21,8 +21,10 @@ struct CliOptions {
   std::optional<std::string> calendars;
   uint16_t hostVersion = 60;
   std::vector<std::string> calculations;  // eval's, in order
-  // run's
-  std::string scriptFile;
+  // run's: one script file, or with `parallel` one or more, each in a
+  // session of its own
+  std::vector<std::string> scriptFiles;
+  bool parallel = false;
   std::optional<std::string> scriptName, parameter;
   double waitSeconds = 0;
 };

@@ -1,9 +1,10 @@
 // What a calculation sees of the world around it: the clock and zone that
-// Get ( CurrentTimestamp ) reads, and where host errors of plug-in
-// functions are reported.
+// Get ( CurrentTimestamp ) reads, where host errors of plug-in functions are
+// reported, and the session its calls belong to.
 #ifndef ZYLO_HOST_ENVIRONMENT_H_
 #define ZYLO_HOST_ENVIRONMENT_H_
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -15,6 +16,9 @@
 
 namespace zylo::host {
 
+// The one session of eval, repl and a plain run.
+inline constexpr uintptr_t kMainSession = 1;
+
 struct Environment {
   std::shared_ptr<const foundation::Clock> clock;
   std::shared_ptr<const foundation::TimeZone> zone;
@@ -23,6 +27,8 @@ struct Environment {
   // The running script's variables and names; an evaluator without one
   // keeps its own.
   std::shared_ptr<ScriptState> script;
+  // Every call to a plug-in function names this session (never 0).
+  uintptr_t sessionId = kMainSession;
 };
 
 }  // namespace zylo::host

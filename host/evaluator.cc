@@ -138,7 +138,7 @@ Value Evaluator::callNamed(const Call& call) {
   if (!function) throw UnknownFunction(foundation::toUtf8(call.name));
   std::vector<Value> params;
   for (const ExprPtr& arg : call.args) params.push_back(evaluatePart(*arg));
-  fmxhost::CallOutcome outcome = fmxhost::callFunction(*function, params);
+  fmxhost::CallOutcome outcome = fmxhost::callFunction(*function, params, environment_.sessionId);
   if (outcome.hostError == kFMX_NoError) return outcome.result;
   if (environment_.hostErrorReported)
     environment_.hostErrorReported(function->name, outcome.hostError);

@@ -7,11 +7,11 @@
 
 #include "host/calculation_runner.h"
 #include "host/cli_options.h"
+#include "host/exit_status.h"
 #include "host/host_run_loop.h"
+#include "host/parallel_sessions.h"
 #include "host/plugin_loader.h"
-#include "host/script_error.h"
-#include "host/script_runner.h"
-#include "host/script_requests.h"
+#include "host/script_session.h"
 #include "host/value_format.h"
 #include "platform/calendarstore/default_root.h"
 #include "platform/calendarstore/vdir_calendar_store.h"
@@ -20,8 +20,6 @@
 namespace zylo::host {
 namespace {
 
-constexpr int kUsageStatus = 2;
-constexpr int kStepFailedStatus = 3;
 constexpr uint32_t kNameString = 128, kDescriptionString = 129, kOptionsString = 131;
 
 std::filesystem::path defaultPlugin() {
@@ -57,60 +55,42 @@ void reportHostError(std::u16string_view function, FMX_Err error) {
             << '\n';
 }
 
-// What a Show step prints: the value as eval prints it, a carriage return
-// inside a text starting a new line.
-void show(const fmxhost::Value& value, bool json) {
-  std::string line = json ? host::json(value) : plainText(value);
-  if (!json) std::replace(line.begin(), line.end(), '\r', '\n');
-  std::cout << line << std::endl;
+// Plain, one session (kMainSession) on this thread; with --parallel, one
+// for each file, on threads of their own. Every file is loaded before any
+// script runs: one that cannot be refuses the run.
+int runScriptFiles(const CliOptions& options, const Environment& world, LoadedPlugin& plugin) {
+  SharedStreams streams{std::cout, std::cerr, {}};
+  std::vector<std::unique_ptr<ScriptSession>> sessions;
+  int status = kStatusOk;
+  for (const std::string& path : options.scriptFiles) {
+    const uintptr_t id = options.parallel ? sessions.size() + 1 : kMainSession;
+    const SessionOutput output(streams, options.json, options.parallel ? id : 0);
+    status = std::max(status, sessions.emplace_back(std::make_unique<ScriptSession>(id, world, output))
+                                  ->load(path, options.scriptName));
+  }
+  if (status != kStatusOk) return status;
+  const std::u16string parameter = foundation::fromUtf8(options.parameter.value_or(""));
+  if (!options.parallel) {
+    return sessions.front()->run(parameter, options.waitSeconds,
+                                 [&](uint8_t level) { plugin.idle(level, kMainSession); });
+  }
+  return runInParallel(sessions, parameter, options.waitSeconds,
+                       {[&](uint8_t level, uintptr_t id) { plugin.idle(level, id); },
+                        [&](uintptr_t id) { plugin.sessionShutdown(id); }});
 }
 
-// Runs a script the plug-in asked for; a step that fails is reported and
-// the host goes on, as FileMaker does with a triggered script.
-void runRequested(ScriptRunner& runner, const ScriptLibrary& library, const ScriptRequest& request) {
-  const ScriptFile* file = library.find(request.fileName);
-  const Script* script = file ? file->find(request.scriptName) : nullptr;
-  if (!script) return;
-  try {
-    runner.perform(*file, *script, request.parameter);
-  } catch (const ScriptRunError& e) {
-    std::cerr << "zylo-host: " << e.what() << '\n';
+int evaluate(const CliOptions& options, const Environment& world, LoadedPlugin& plugin) {
+  Evaluator evaluator(world);
+  ResultOutput output{options.json, std::cout, std::cerr};
+  if (options.command == Command::kRepl) {
+    // No script file is loaded here: requests to run scripts are refused,
+    // but the run loop still turns while the host waits for a line.
+    HostRunLoop loop([](const ScriptRequest&) {}, [&](uint8_t level) { plugin.idle(level, kMainSession); });
+    return readEvalPrint(evaluator, std::cin, output, [&] { loop.runUntilReadable(0); });
   }
-}
-
-int runScriptFile(const CliOptions& options, Evaluator& evaluator, LoadedPlugin& plugin) {
-  ScriptLibrary library;
-  const ScriptFile* file;
-  try {
-    file = &library.load(options.scriptFile, evaluator);
-  } catch (const std::exception& e) {
-    std::cerr << "zylo-host: " << e.what() << '\n';
-    return kUsageStatus;
-  }
-  const Script* script = options.scriptName ? file->find(foundation::fromUtf8(*options.scriptName))
-                                            : &file->scripts.front();
-  if (!script) {
-    std::cerr << "zylo-host: " << options.scriptFile << " has no script \"" << *options.scriptName << "\"\n";
-    return kUsageStatus;
-  }
-  std::unique_ptr<ScriptRunner> runner;
-  HostRunLoop loop([&](const ScriptRequest& request) { runRequested(*runner, library, request); },
-                   [&] { plugin.idle(); });
-  runner = std::make_unique<ScriptRunner>(
-      evaluator, [&](const fmxhost::Value& v) { show(v, options.json); },
-      [&](double seconds) { loop.runFor(seconds); });
-  setScriptLibrary(&library);
-  struct Forget {
-    ~Forget() { setScriptLibrary(nullptr); }
-  } forget;
-  try {
-    runner->perform(*file, *script, {foundation::fromUtf8(options.parameter.value_or(""))});
-  } catch (const ScriptRunError& e) {
-    std::cerr << "zylo-host: " << e.what() << '\n';
-    return kStepFailedStatus;
-  }
-  loop.runFor(options.waitSeconds);
-  return 0;
+  std::vector<std::u16string> calculations;
+  for (const std::string& c : options.calculations) calculations.push_back(foundation::fromUtf8(c));
+  return evalCalculations(evaluator, calculations, output);
 }
 
 int run(const CliOptions& options) {
@@ -124,25 +104,18 @@ int run(const CliOptions& options) {
         options.hostVersion, startScript);
   } catch (const PluginLoadError& e) {
     std::cerr << "zylo-host: " << e.what() << '\n';
-    return kUsageStatus;
+    return kStatusRefused;
   }
   if (options.command == Command::kInfo) {
     printInfo(*plugin, options.json, std::cout);
     return 0;
   }
-  Evaluator evaluator(
-      Environment{foundation::systemClock(), foundation::systemDefaultZone(), reportHostError, nullptr});
-  if (options.command == Command::kRun) return runScriptFile(options, evaluator, *plugin);
-  ResultOutput output{options.json, std::cout, std::cerr};
-  if (options.command == Command::kRepl) {
-    // No script file is loaded here: requests to run scripts are refused,
-    // but the run loop still turns while the host waits for a line.
-    HostRunLoop loop([](const ScriptRequest&) {}, [&] { plugin->idle(); });
-    return readEvalPrint(evaluator, std::cin, output, [&] { loop.runUntilReadable(0); });
-  }
-  std::vector<std::u16string> calculations;
-  for (const std::string& c : options.calculations) calculations.push_back(foundation::fromUtf8(c));
-  return evalCalculations(evaluator, calculations, output);
+  const Environment world{foundation::systemClock(), foundation::systemDefaultZone(), reportHostError, nullptr};
+  const int status = options.command == Command::kRun ? runScriptFiles(options, world, *plugin)
+                                                      : evaluate(options, world, *plugin);
+  // A parallel run shuts each of its sessions down as it ends.
+  if (!options.parallel) plugin->sessionShutdown(kMainSession);
+  return status;
 }
 
 }  // namespace
@@ -155,7 +128,7 @@ int main(int argc, char** argv) {
     options = parseCommandLine(std::span<char* const>(argv + 1, size_t(argc - 1)));
   } catch (const UsageError& e) {
     std::cerr << "zylo-host: " << e.what() << " (zylo-host --help shows the usage)\n";
-    return kUsageStatus;
+    return kStatusRefused;
   }
   if (options.command == Command::kHelp || options.command == Command::kRunHelp) {
     std::cout << (options.command == Command::kHelp ? kUsage : kRunUsage);

@@ -12,6 +12,12 @@ constexpr uint64_t kStringRoom = 4096;
 // The application kind zylo-host announces: the server's script engine.
 constexpr uint8_t kScriptEngine = 7;
 constexpr char16_t kHostVersionText[] = u"zylo-host";
+constexpr uint8_t kOptionsString = 131;
+// Where the options string enables Idle and the session and file
+// shut-downs (characters 9 and 10, counted from 1).
+constexpr size_t kIdleOption = 8, kSessionShutdownOption = 9;
+
+bool enabled(const std::u16string& options, size_t at) { return at < options.size() && options[at] == u'Y'; }
 
 std::string dlMessage() {
   const char* message = dlerror();
@@ -42,6 +48,9 @@ LoadedPlugin::LoadedPlugin(const std::filesystem::path& file, uint16_t hostVersi
     dlclose(handle_);
     throw PluginLoadError("the plug-in refused host version " + std::to_string(hostVersion));
   }
+  const std::u16string options = string(kOptionsString);
+  wantsIdle_ = enabled(options, kIdleOption);
+  wantsSessionShutdown_ = enabled(options, kSessionShutdownOption);
 }
 
 LoadedPlugin::~LoadedPlugin() {
@@ -53,11 +62,13 @@ LoadedPlugin::~LoadedPlugin() {
 // may not keep it past the call.
 intptr_t LoadedPlugin::send(uint8_t message, uint8_t parm1, uint64_t parm2, uint64_t parm3,
                             intptr_t result) {
+  std::lock_guard guard(sendLock_);
   FMX_ExternCallStruct call{};
   call.extnVersion = static_cast<int16_t>(hostVersion_);
   call.unusedID = -1;
   call.entryPoint = entry_;
   call.whichCall = message;
+  call.unsafeCalls = std::this_thread::get_id() != mainThread_;
   call.parm1 = parm1;
   call.parm2 = parm2;
   call.parm3 = parm3;
@@ -75,6 +86,14 @@ std::u16string LoadedPlugin::string(uint8_t number) {
   return buffer;
 }
 
-void LoadedPlugin::idle() { send(kFMXT_Idle, kFMXT_UserIdle); }
+void LoadedPlugin::idle(uint8_t level, uintptr_t sessionId) {
+  if (wantsIdle_) send(kFMXT_Idle, level, sessionId);
+}
+
+// The session goes in parm2, where Idle carries it: the published files
+// name no field for the session of this message.
+void LoadedPlugin::sessionShutdown(uintptr_t sessionId) {
+  if (wantsSessionShutdown_) send(kFMXT_SessionShutdown, 0, sessionId);
+}
 
 }  // namespace zylo::host

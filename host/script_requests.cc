@@ -5,31 +5,36 @@
 namespace zylo::host {
 namespace {
 
-// The host's calculation thread is the only one that calls in here.
-struct Requests {
-  const ScriptLibrary* library = nullptr;
-  std::vector<ScriptRequest> queued;
-};
-
-Requests& requests() {
-  static Requests r;
-  return r;
-}
+thread_local ScriptRequestQueue* currentQueue = nullptr;
 
 }  // namespace
 
-int16_t startScript(const FM_Text* fileName, const FM_Text* scriptName, uint8_t,
-                    const FM_Data* parameter) {
-  ScriptRequest request{fmxhost::textOf(fileName), fmxhost::textOf(scriptName), fmxhost::valueOf(parameter)};
-  const ScriptFile* file = requests().library ? requests().library->find(request.fileName) : nullptr;
+int16_t ScriptRequestQueue::add(ScriptRequest request) {
+  const ScriptFile* file = library_.find(request.fileName);
   if (!file) return kFileMissing;
   if (!file->find(request.scriptName)) return kScriptMissing;
-  requests().queued.push_back(std::move(request));
+  std::lock_guard guard(lock_);
+  queued_.push_back(std::move(request));
   return kScriptQueued;
 }
 
-void setScriptLibrary(const ScriptLibrary* library) { requests().library = library; }
+std::vector<ScriptRequest> ScriptRequestQueue::take() {
+  std::lock_guard guard(lock_);
+  return std::exchange(queued_, {});
+}
 
-std::vector<ScriptRequest> takeScriptRequests() { return std::exchange(requests().queued, {}); }
+RequestsGoTo::RequestsGoTo(ScriptRequestQueue* queue) : previous_(std::exchange(currentQueue, queue)) {}
+
+RequestsGoTo::~RequestsGoTo() { currentQueue = previous_; }
+
+int16_t startScript(const FM_Text* fileName, const FM_Text* scriptName, uint8_t,
+                    const FM_Data* parameter) {
+  if (!currentQueue) return kFileMissing;
+  return currentQueue->add({fmxhost::textOf(fileName), fmxhost::textOf(scriptName), fmxhost::valueOf(parameter)});
+}
+
+std::vector<ScriptRequest> takeScriptRequests() {
+  return currentQueue ? currentQueue->take() : std::vector<ScriptRequest>{};
+}
 
 }  // namespace zylo::host

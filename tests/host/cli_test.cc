@@ -2,11 +2,15 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/index_folder.h"
 
@@ -162,6 +166,131 @@ TEST_F(CliTest, EveryEventOfOneSyncRunsTheUpdateScript) {
   EXPECT_EQ(r.status, 0) << r.err;
   // The order within one look at the folder is the folder's own.
   EXPECT_TRUE(r.out == "New first\nNew second\n" || r.out == "New second\nNew first\n") << r.out;
+}
+
+}  // namespace
+
+namespace {
+
+// The lines of `out` marked "[ID] ", in order, without the mark.
+std::vector<std::string> linesOf(const std::string& out, int session) {
+  const std::string mark = "[" + std::to_string(session) + "] ";
+  std::vector<std::string> lines;
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind(mark, 0) == 0) lines.push_back(line.substr(mark.size()));
+  return lines;
+}
+
+std::vector<std::string> lines(const std::filesystem::path& file) {
+  std::vector<std::string> lines;
+  std::ifstream in(file);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+class ParallelRunTest : public CliTest {
+ protected:
+  std::string script(const std::string& name, const std::string& body) {
+    const std::filesystem::path path = dir_ / (name + ".fmscript");
+    std::ofstream(path) << "Script \"Main\"\n" << body << "End Script\n"
+                        << "Script \"Deeper\"\n  Perform Script [ \"Deeper\" ]\nEnd Script\n";
+    return path.string();
+  }
+  // Runs zylo-host with the probe plug-in, which logs what reaches it.
+  Outcome probed(const std::vector<std::string>& args) {
+    std::filesystem::remove(log());
+    setenv("PROBE_LOG", log().c_str(), 1);
+    std::vector<std::string> all = {"--plugin", ZYLO_PROBE_PLUGIN};
+    all.insert(all.end(), args.begin(), args.end());
+    Outcome r = run(all);
+    unsetenv("PROBE_LOG");
+    return r;
+  }
+  std::filesystem::path log() const { return dir_ / "probe.log"; }
+};
+
+// Each session keeps its own $$variables and names; each reaches the plug-in.
+TEST_F(ParallelRunTest, EachScriptRunsOnceInASessionOfItsOwn) {
+  const std::string body =
+      "  Set Variable [ $$mine ; Value: Get ( FileName ) ]\n"
+      "  Show [ Get ( FileName ) & \" \" & Get ( ScriptName ) & \" \" & Get ( ScriptParameter ) ]\n"
+      "  Pause/Resume Script [ Duration (seconds): 0.2 ]\n"
+      "  Show [ $$mine & \" \" & Zylo_Version ]\n";
+  Outcome r = run({"run", "--parallel", script("One", body), script("Two", body), script("Three", body),
+                   "--param", "p"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  const char* names[] = {"One", "Two", "Three"};
+  for (int session = 1; session <= 3; ++session) {
+    const std::string name = names[session - 1];
+    EXPECT_EQ(linesOf(r.out, session),
+              (std::vector<std::string>{name + " Main p", name + " 1.0.4.0"}))
+        << r.out;
+  }
+  Outcome json = run({"--json", "run", "--parallel", script("One", "  Show [ 1 ]\n")});
+  EXPECT_EQ(json.out, "{\"session\":1,\"type\":\"number\",\"value\":\"1\"}\n");
+}
+
+// The run exits with the worst status of its sessions; nothing runs when a
+// file does not parse.
+TEST_F(ParallelRunTest, ExitsWithTheWorstStatus) {
+  Outcome failed = run({"run", "--parallel", script("Fine", "  Show [ \"fine\" ]\n"),
+                        script("Deep", "  Perform Script [ \"Deeper\" ]\n")});
+  EXPECT_EQ(failed.status, 3);
+  EXPECT_EQ(linesOf(failed.out, 1), std::vector<std::string>{"fine"});
+  EXPECT_EQ(failed.err,
+            "[2] zylo-host: " + (dir_ / "Deep.fmscript").string() + ":5:3: scripts performed more than 200 deep\n");
+  Outcome refused = run({"run", "--parallel", script("Fine", "  Show [ \"fine\" ]\n"),
+                         script("Bad", "  Show [ 1 + ]\n")});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(run({"run", script("Fine", ""), script("Other", "")}).status, 2);
+}
+
+// Every call names its session; each session's Idle comes from the main
+// thread with its id and level, and its shut-down once, when it ends.
+TEST_F(ParallelRunTest, ThePlugInSeesEachSessionAndItsEnd) {
+  const std::string body = "  Show [ Probe_Session ]\n  Pause/Resume Script [ Duration (seconds): 0.1 ]\n";
+  Outcome r = probed({"run", "--parallel", script("A", body), script("B", body), script("C", body)});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> log = lines(this->log());
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), "shutdown");
+  for (int session = 1; session <= 3; ++session) {
+    const std::string id = std::to_string(session);
+    EXPECT_EQ(linesOf(r.out, session), std::vector<std::string>{id}) << r.out;
+    EXPECT_EQ(std::count(log.begin(), log.end(), "session-shutdown " + id + " 0"), 1) << id;
+    const auto paused = std::find(log.begin(), log.end(), "idle 2 " + id + " 0");
+    EXPECT_LT(paused, std::find(log.begin(), log.end(), "session-shutdown " + id + " 0")) << id;
+  }
+  EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.ends_with(" 1"); }), 0);
+}
+
+// A paused session's Idle goes out while another session runs a script.
+TEST_F(ParallelRunTest, APausedSessionIsIdleWhileAnotherRuns) {
+  Outcome r = probed({"run", "--parallel", script("Paused", "  Pause/Resume Script [ Duration (seconds): 3 ]\n"),
+                      script("Busy",
+                             "  Set Variable [ $until ; Value: GetAsNumber ( Get ( CurrentTimestamp ) ) + 5 ]\n"
+                             "  Loop\n"
+                             "    Exit Loop If [ Probe_IdleCount ( 1 ) >= 3 or "
+                             "GetAsNumber ( Get ( CurrentTimestamp ) ) > $until ]\n"
+                             "  End Loop\n"
+                             "  Show [ Probe_IdleCount ( 1 ) >= 3 ]\n")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(linesOf(r.out, 2), std::vector<std::string>{"1"}) << r.out;
+}
+
+// Plain run, eval and repl are one session, 1, shut down at the end.
+TEST_F(ParallelRunTest, APlainRunIsSessionOne) {
+  Outcome r = probed({"run", script("Alone", "  Show [ Probe_Session ]\n  Pause/Resume Script [ 0.05 ]\n")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "1\n");
+  const std::vector<std::string> log = lines(this->log());
+  EXPECT_NE(std::find(log.begin(), log.end(), "idle 2 1 0"), log.end());
+  EXPECT_EQ(log.back(), "shutdown");
+  EXPECT_EQ(log.end()[-2], "session-shutdown 1 0");
+  EXPECT_EQ(probed({"eval", "Probe_Session"}).out, "1\n");
 }
 
 }  // namespace

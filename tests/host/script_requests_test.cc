@@ -3,6 +3,9 @@
 // the plug-in's call.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+
 #include "host/host_run_loop.h"
 #include "host/script_parser.h"
 #include "platform/fmx/fmx.h"
@@ -23,32 +26,56 @@ int16_t request(const char* file, const char* script, const char* parameter) {
   return startScript(f.get(), s.get(), 3, data.get());
 }
 
-TEST(ScriptRequests, QueuedForKnownScriptsAndRunWhenIdle) {
-  Evaluator evaluator = testing::testEvaluator();
-  ScriptLibrary library;
-  const std::string path = ::testing::TempDir() + "Sales.fmscript";
-  {
-    std::FILE* f = std::fopen(path.c_str(), "w");
-    std::fputs("Script \"On change\"\n  Show [ Get ( ScriptParameter ) ]\nEnd Script\n", f);
-    std::fclose(f);
+class ScriptRequests : public ::testing::Test {
+ protected:
+  // Loads the script file of that database holding `scripts`.
+  void load(const std::string& database, const char* scripts) {
+    path_ = ::testing::TempDir() + database + ".fmscript";
+    std::ofstream(path_) << scripts;
+    library_.load(path_, evaluator_);
   }
-  library.load(path, evaluator);
-  EXPECT_EQ(request("Sales", "On change", "New A"), kFileMissing);  // no library yet
-  setScriptLibrary(&library);
+  void TearDown() override { std::remove(path_.c_str()); }
+
+  Evaluator evaluator_ = testing::testEvaluator();
+  ScriptLibrary library_;
+  std::string path_;
+};
+
+TEST_F(ScriptRequests, QueuedForKnownScriptsAndRunWhenIdle) {
+  load("Sales", "Script \"On change\"\n  Show [ Get ( ScriptParameter ) ]\nEnd Script\n");
+  ScriptRequestQueue queue(library_);
+  EXPECT_EQ(request("Sales", "On change", "New A"), kFileMissing);  // no queue on this thread yet
+  RequestsGoTo here(&queue);
   EXPECT_EQ(request("Other", "On change", "x"), kFileMissing);
   EXPECT_EQ(request("sales", "Nope", "x"), kScriptMissing);
   EXPECT_EQ(request("sales", "on CHANGE", "New A"), kScriptQueued);
   EXPECT_EQ(request("Sales", "On change", "Deleted B"), kScriptQueued);
   std::vector<std::u16string> ran;
-  int idles = 0;
+  std::vector<uint8_t> idles;
   HostRunLoop loop([&](const ScriptRequest& r) { ran.push_back(r.scriptName + u": " + r.parameter.asText()); },
-                   [&] { ++idles; });
-  loop.runFor(0);
-  EXPECT_EQ(idles, 1);  // the plug-in hears Idle before the queue is run
+                   [&](uint8_t level) { idles.push_back(level); });
+  loop.runFor(0, kFMXT_ScriptPaused);
+  EXPECT_EQ(idles, std::vector<uint8_t>{kFMXT_ScriptPaused});  // the plug-in hears Idle before the queue is run
   EXPECT_EQ(ran, (std::vector<std::u16string>{u"on CHANGE: New A", u"On change: Deleted B"}));
   EXPECT_TRUE(takeScriptRequests().empty());
-  setScriptLibrary(nullptr);
-  std::remove(path.c_str());
+}
+
+// A request made while another session's queue is the thread's (the main
+// thread sending that session's Idle) goes to that session.
+TEST_F(ScriptRequests, GoToTheQueueOfTheSessionWhoseCallItIs) {
+  load("Desk", "Script \"S\"\nEnd Script\n");
+  ScriptRequestQueue mine(library_), other(library_);
+  RequestsGoTo here(&mine);
+  {
+    RequestsGoTo forOther(&other);
+    EXPECT_EQ(request("Desk", "S", "for other"), kScriptQueued);
+  }
+  EXPECT_EQ(request("Desk", "S", "for me"), kScriptQueued);
+  const std::vector<ScriptRequest> theirs = other.take(), ours = takeScriptRequests();
+  ASSERT_EQ(theirs.size(), 1u);
+  EXPECT_EQ(theirs[0].parameter.asText(), u"for other");
+  ASSERT_EQ(ours.size(), 1u);
+  EXPECT_EQ(ours[0].parameter.asText(), u"for me");
 }
 
 }  // namespace

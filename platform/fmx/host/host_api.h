@@ -2,8 +2,11 @@
 // test that plays the host) uses to build values, call registered
 // functions and read their results. The plug-in never includes this file.
 //
-// Thread contract: the registry and values are used from the host's
-// calculation thread only; the library locks only its fault-injection state.
+// Thread contract: functions are registered and unregistered while none is
+// being called (the host's start-up and shut-down). In between, any number
+// of threads may look functions up, call them, and make and read values at
+// once: each call builds handles of its own, and the one state the library
+// shares, fault injection's, is locked.
 #ifndef ZYLO_PLATFORM_FMX_HOST_HOST_API_H_
 #define ZYLO_PLATFORM_FMX_HOST_HOST_API_H_
 
@@ -77,7 +80,8 @@ FMX_API const std::vector<Function>& registeredFunctions();
 FMX_API const Function* findFunction(std::u16string_view name);
 // Every unregistration the plug-in asked for, registered or not, in order.
 FMX_API const std::vector<int16_t>& unregistrationCalls();
-// Forgets every registration and unregistration (a fresh host).
+// Forgets every registration and unregistration (a fresh host). REQUIRES:
+// no function is being called.
 FMX_API void resetRegistry();
 
 // Calls a function with the given parameters, as the host does for the
