@@ -508,13 +508,16 @@ void fillShared(Item& item, const ComponentRecord& c, std::shared_ptr<zylo::CalC
 
 }  // namespace
 
-std::shared_ptr<zylo::CalEvent> VdirCalendarStore::eventObject(
-    const ItemLocation& at, std::shared_ptr<zylo::CalCalendar> calendar, const Occurrence& o,
-    std::optional<Date> nextAlarm) const {
-  const ItemRecord& item = *at.file->item;
+VdirCalendarStore::EventSource VdirCalendarStore::sourceOf(const ItemLocation& at) const {
+  return {calendarObject(*at.calendar), at.calendar->info.folderName + "/" + *at.fileName, at.file->item};
+}
+
+std::shared_ptr<zylo::CalEvent> VdirCalendarStore::eventObject(const EventSource& source, const Occurrence& o,
+                                                               std::optional<Date> nextAlarm) {
+  const ItemRecord& item = *source.item;
   const ComponentRecord& c = *o.component;
   auto event = zylo::CalEvent::event();
-  fillShared(*event, c, std::move(calendar), at.calendar->info.folderName + "/" + *at.fileName);
+  fillShared(*event, c, source.calendar, source.storeFile);
   event->setUid(item.main.uid);
   event->setAlarmState(hasAlarms(item), nextAlarm);
   zylo::CalEvent::Loaded loaded;
@@ -599,7 +602,7 @@ std::shared_ptr<zylo::CalEvent> VdirCalendarStore::eventWithUID(const foundation
     found = firstOccurrence(item);  // the one "occurrence" of a single event
   }
   if (!found) return nullptr;
-  return eventObject(*at, calendarObject(*at->calendar), *found, nextAlarmOf(item, clock_->now()));
+  return eventObject(sourceOf(*at), *found, nextAlarmOf(item, clock_->now()));
 }
 
 void VdirCalendarStore::reloadEvent(zylo::CalEvent& event, std::optional<Date> original) {
@@ -615,40 +618,51 @@ void VdirCalendarStore::reloadEvent(zylo::CalEvent& event, std::optional<Date> o
   if (!found) found = firstOccurrence(item);
   if (!found) return;
   const ItemLocation at{&calendar->second, &file->first, &file->second};
-  event = *eventObject(at, calendarObject(calendar->second), *found, nextAlarmOf(item, clock_->now()));
+  event = *eventObject(sourceOf(at), *found, nextAlarmOf(item, clock_->now()));
 }
 
 zylo::CalendarStore::EventList VdirCalendarStore::eventsWithPredicate(const zylo::EventPredicate& p) {
-  std::lock_guard guard(lock_);
-  refreshFolders();
-  readItemsOf(p.calendars);
-  if (eventCacheGeneration_ != generation_) eventCache_.clear(), eventCacheGeneration_ = generation_;
   EventQuery query{p.start, p.end, p.uid, {}};
-  for (const CalendarEntry* entry : entriesOf(p.calendars)) query.calendars.push_back(entry->info.folderName);
-  for (const auto& [cached, list] : eventCache_) {
-    if (cached == query) return list;
+  std::vector<EventSource> sources;
+  uint64_t generation;
+  {
+    std::lock_guard guard(lock_);
+    refreshFolders();
+    readItemsOf(p.calendars);
+    if (eventCacheGeneration_ != generation_) eventCache_.clear(), eventCacheGeneration_ = generation_;
+    for (const CalendarEntry* entry : entriesOf(p.calendars)) query.calendars.push_back(entry->info.folderName);
+    for (const auto& [cached, list] : eventCache_) {
+      if (cached == query) return list;
+    }
+    generation = generation_;
+    for (const CalendarEntry* entry : entriesOf(p.calendars)) {
+      auto calendar = calendarObject(*entry);
+      for (const auto& [fileName, file] : entry->files) {
+        if (!file.item || file.item->kind != ItemKind::kEvent) continue;
+        if (p.uid && file.item->main.uid != *p.uid) continue;
+        sources.push_back({calendar, entry->info.folderName + "/" + fileName, file.item});
+      }
+    }
   }
   const Date now = clock_->now();
   auto list = std::make_shared<std::vector<std::shared_ptr<const zylo::CalEvent>>>();
-  for (const CalendarEntry* entry : entriesOf(p.calendars)) {
-    auto calendar = calendarObject(*entry);
-    for (const auto& [fileName, file] : entry->files) {
-      if (!file.item || file.item->kind != ItemKind::kEvent) continue;
-      if (p.uid && file.item->main.uid != *p.uid) continue;
-      const auto occurrences = occurrencesBetween(*file.item, p.start, p.end);
-      if (occurrences.empty()) continue;
-      const auto nextAlarm = nextAlarmOf(*file.item, now);
-      const ItemLocation at{entry, &fileName, &file};
-      for (const Occurrence& o : occurrences) list->push_back(eventObject(at, calendar, o, nextAlarm));
-    }
+  for (const EventSource& source : sources) {
+    const auto occurrences = occurrencesBetween(*source.item, p.start, p.end);
+    if (occurrences.empty()) continue;
+    const auto nextAlarm = nextAlarmOf(*source.item, now);
+    for (const Occurrence& o : occurrences) list->push_back(eventObject(source, o, nextAlarm));
   }
   std::sort(list->begin(), list->end(), [](const auto& a, const auto& b) {
     return std::tie(*a->startDate(), *a->endDate(), a->uid()) <
            std::tie(*b->startDate(), *b->endDate(), b->uid());
   });
   EventList answer = std::move(list);
-  eventCache_.emplace_front(std::move(query), answer);
-  if (eventCache_.size() > kCachedQueries) eventCache_.pop_back();
+  std::lock_guard guard(lock_);
+  // Kept only while the store is as the query saw it.
+  if (generation == generation_ && eventCacheGeneration_ == generation_) {
+    eventCache_.emplace_front(std::move(query), answer);
+    if (eventCache_.size() > kCachedQueries) eventCache_.pop_back();
+  }
   return answer;
 }
 

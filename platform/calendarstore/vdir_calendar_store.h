@@ -10,8 +10,11 @@
 // folder, the store also keeps its index on disk (store_index.h), so that a
 // new process parses only the files that changed since one last read them.
 //
-// Thread-safe: every operation takes the store's lock, under which all
-// libical calls run.
+// Thread-safe: every operation takes the store's lock, under which the
+// store's state changes and files are parsed and written with libical. A
+// query expands the rules of the records it selected after letting the lock
+// go: records never change once read, so several sessions' queries expand
+// side by side.
 #ifndef ZYLO_PLATFORM_CALENDARSTORE_VDIR_CALENDAR_STORE_H_
 #define ZYLO_PLATFORM_CALENDARSTORE_VDIR_CALENDAR_STORE_H_
 
@@ -127,10 +130,15 @@ class VdirCalendarStore final : public zylo::CalendarStore {
   void removeIfStaleTemporary(const std::filesystem::path& path);
   std::optional<ItemLocation> locate(const foundation::String& uid, ItemKind kind);
   std::shared_ptr<zylo::CalCalendar> calendarObject(const CalendarEntry& entry) const;
-  std::shared_ptr<zylo::CalEvent> eventObject(const ItemLocation& at,
-                                              std::shared_ptr<zylo::CalCalendar> calendar,
-                                              const Occurrence& occurrence,
-                                              std::optional<foundation::Date> nextAlarm) const;
+  // An event file as a query saw it under the lock, to expand without it.
+  struct EventSource {
+    std::shared_ptr<zylo::CalCalendar> calendar;
+    std::string storeFile;  // "folder/name"
+    std::shared_ptr<const ItemRecord> item;
+  };
+  EventSource sourceOf(const ItemLocation& at) const;
+  static std::shared_ptr<zylo::CalEvent> eventObject(const EventSource& source, const Occurrence& occurrence,
+                                                     std::optional<foundation::Date> nextAlarm);
   std::shared_ptr<zylo::CalTask> taskObject(const ItemLocation& at,
                                             std::shared_ptr<zylo::CalCalendar> calendar) const;
   void noteExternalChange(const ItemRecord* before, const ItemRecord* after);
