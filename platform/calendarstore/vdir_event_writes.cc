@@ -191,6 +191,14 @@ std::optional<Occurrence> editedOccurrence(const ItemRecord& stored, const zylo:
   return shown;
 }
 
+// Whether the event in its file still has the occurrence the script opened:
+// the series yields it (another program may have moved its rule) and does
+// not exclude it; a single event's one occurrence is its start.
+bool stillHas(const ItemRecord& stored, Date original) {
+  if (repeats(stored)) return occurrenceAt(stored, original).has_value();
+  return stored.main.start && stored.main.start->instant == original;
+}
+
 }  // namespace
 
 bool VdirCalendarStore::saveNewEvent(zylo::CalEvent& e, CalendarEntry& entry, zylo::StoreError& error) {
@@ -327,6 +335,9 @@ bool VdirCalendarStore::saveEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo::S
   if (!target) return false;
   if (e.storeFile().empty()) return saveNewEvent(e, *target, error);
   return editStored(e.storeFile(), kNotSaved, error, [&](StoredFile& stored) {
+    if (e.occurrence() && !stillHas(stored.record, *e.occurrence())) {
+      return refusedEdit(error, kNotSaved, kOccurrenceGone);
+    }
     if (!repeats(stored.record) || !e.occurrence()) return editSingleEvent(stored, *target, e, error);
     if (span == zylo::CalSpan::kThisEvent) return editOccurrence(stored, *target, e, error);
     const auto first = firstOccurrence(stored.record);
@@ -343,14 +354,14 @@ bool VdirCalendarStore::removeEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo:
   const String what = u"The event could not be removed";
   if (e.storeFile().empty()) return refuse(error, what, u"It was never saved.");
   return editStored(e.storeFile(), what, error, [&](StoredFile& stored) {
-    const bool occurrenceOfSeries = repeats(stored.record) && e.occurrence();
+    if (!e.occurrence() || span == zylo::CalSpan::kAllEvents) return ItemEdit{Swap::remove()};
+    const Date original = *e.occurrence();
+    if (!stillHas(stored.record, original)) return refusedEdit(error, what, kOccurrenceGone);
     const auto first = firstOccurrence(stored.record);
-    const bool isFirst = first && first->occurrence == e.occurrence();
-    if (!occurrenceOfSeries || span == zylo::CalSpan::kAllEvents ||
-        (span == zylo::CalSpan::kFutureEvents && isFirst)) {
+    const bool isFirst = first && first->occurrence == original;
+    if (!repeats(stored.record) || (span == zylo::CalSpan::kFutureEvents && isFirst)) {
       return ItemEdit{Swap::remove()};
     }
-    const Date original = *e.occurrence();
     SeriesFile series(stored.calendar.get(), zones_);
     if (span == zylo::CalSpan::kThisEvent) {
       series.exclude(original);
