@@ -53,6 +53,34 @@ bool stillAsRead(FileSystem& files, const fs::path& target, const FileVersion* r
   return failed == 0 && now.stamp == read->stamp && now.bytes == read->bytes;
 }
 
+// What the last steps answer when another writer's file came in at the
+// last instant.
+constexpr int kChangedMeanwhile = -1;
+
+// The new file swapped in for the one read. Where the file system swaps
+// two names in one step, the file swapped out must be the one read: another
+// writer's, put there after the last comparison, goes back.
+int replaceIfStill(FileSystem& files, const fs::path& replacement, const fs::path& target, const FileVersion& read) {
+  const int error = files.exchange(replacement, target);
+  if (error == EINVAL || error == ENOSYS || error == EOPNOTSUPP) return files.rename(replacement, target);
+  if (error) return error;
+  if (stillAsRead(files, replacement, &read)) return 0;
+  if (files.exchange(replacement, target) != 0) files.rename(replacement, target);
+  return kChangedMeanwhile;
+}
+
+// The file moved aside, where it must be the one read: another writer's
+// goes back, unless a newer one took its place meanwhile.
+int removeIfStill(FileSystem& files, const fs::path& target, const FileVersion& read) {
+  const MadeName aside(files, target.parent_path() / temporaryName());
+  const int error = files.rename(target, aside.path());
+  if (error == ENOENT) return 0;  // removed by another writer just now: gone as asked
+  if (error) return error;
+  if (stillAsRead(files, aside.path(), &read)) return 0;
+  files.link(aside.path(), target);
+  return kChangedMeanwhile;
+}
+
 enum class Attempt { kDone, kChanged, kFailed };
 
 // One attempt at `swap` of the file as it was read (`current`).
@@ -87,15 +115,14 @@ Attempt attemptSwap(FileSystem& files, const fs::path& target, const FileVersion
   if (!stillAsRead(files, target, current)) return Attempt::kChanged;
   int error = 0;
   if (swap.kind == Swap::kRemove) {
-    error = files.removeFile(target);
-    if (error == ENOENT) error = 0;  // removed by another writer just now: gone as asked
+    if (current) error = removeIfStill(files, target, *current);
   } else if (current) {
-    error = files.rename(replacement->path(), target);
-    if (error == 0) replacement->keep();
+    error = replaceIfStill(files, replacement->path(), target, *current);
   } else {
     error = files.link(replacement->path(), target);
-    if (error == EEXIST) return Attempt::kChanged;
+    if (error == EEXIST) error = kChangedMeanwhile;
   }
+  if (error == kChangedMeanwhile) return Attempt::kChanged;
   if (error) return failed(error, swap.kind == Swap::kRemove ? SwapOutcome::kRemoving : SwapOutcome::kWriting);
   if (alongside) alongside->keep();
   // The change is in place and complete. A failed flush of the folder only

@@ -2,15 +2,19 @@
 //
 // Under the file's ItemLock it reads the file, lets the caller merge its
 // change into what it read, writes the result to a hidden temporary file in
-// the same folder (flushed), and renames it over the file only if the file
-// is still exactly what was read (stamp and bytes). When another program
-// changed it meanwhile, the step starts again from the new file; a new
+// the same folder (flushed), and puts it in place only if the file is still
+// exactly what was read (stamp and bytes): it swaps the two names in one
+// step and checks that what it swapped out is what it read (a removal moves
+// the file aside and checks it), so that a program that takes no lock and
+// replaces the file at the last instant gets its file back. When another
+// writer changed the file, the step starts again from the new file; a new
 // file never replaces one another writer created under its name. A crash at
 // any moment leaves the old file or the new one, and a failed step leaves
 // the old file as it was.
 //
-// Leaves out: the instant between the last comparison and the rename, in
-// which a program that takes no lock may still replace the file.
+// Leaves out: on a file system that cannot swap two names (NFS), the
+// instant between the last comparison and the rename, in which such a
+// program's change may still be replaced.
 //
 // Thread-safe, given a thread-safe FileSystem.
 #ifndef ZYLO_PLATFORM_CALENDARSTORE_FILE_SWAP_H_

@@ -88,6 +88,10 @@ class SystemFileSystem final : public FileSystem {
     return errnoOf(std::rename(from.c_str(), to.c_str()));
   }
 
+  int exchange(const std::filesystem::path& a, const std::filesystem::path& b) override {
+    return errnoOf(::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE));
+  }
+
   int link(const std::filesystem::path& from, const std::filesystem::path& to) override {
     return errnoOf(::link(from.c_str(), to.c_str()));
   }

@@ -49,6 +49,9 @@ class FileSystem {
   virtual int syncFile(const std::filesystem::path& path) = 0;
   // Replaces `to` with `from` in one step.
   virtual int rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+  // Swaps the files named `a` and `b` in one step; EINVAL (or ENOSYS) on
+  // a file system that cannot.
+  virtual int exchange(const std::filesystem::path& a, const std::filesystem::path& b) = 0;
   // Gives the file `from` the further name `to` in one step; EEXIST, with
   // `to` left alone, when that name is taken.
   virtual int link(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
@@ -75,6 +78,9 @@ class FileSystemWrapper : public FileSystem {
   int syncFile(const std::filesystem::path& path) override { return base_->syncFile(path); }
   int rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
     return base_->rename(from, to);
+  }
+  int exchange(const std::filesystem::path& a, const std::filesystem::path& b) override {
+    return base_->exchange(a, b);
   }
   int link(const std::filesystem::path& from, const std::filesystem::path& to) override {
     return base_->link(from, to);

@@ -49,6 +49,23 @@ class PeerBeforeRename final : public FileSystemWrapper {
   int writes_ = 0;
 };
 
+// A peer that replaces the file just after Zylo's `nth` read of it: the
+// second read is the comparison right before the file is put in place.
+class PeerAfterRead final : public FileSystemWrapper {
+ public:
+  PeerAfterRead(fs::path target, int nth) : FileSystemWrapper(systemFileSystem()), target_(std::move(target)), nth_(nth) {}
+  int readFile(const fs::path& path, FileVersion& file) override {
+    const int result = FileSystemWrapper::readFile(path, file);
+    if (path == target_ && ++reads_ == nth_) writeAsPeer(target_, "peer\n");
+    return result;
+  }
+
+ private:
+  fs::path target_;
+  int nth_;
+  int reads_ = 0;
+};
+
 class FileSwapTest : public StoreTest {
  protected:
   fs::path file(const std::string& name) { return root_ / name; }
@@ -71,6 +88,26 @@ TEST_F(FileSwapTest, MergesIntoWhatAnotherWriterPutBetweenReadAndRename) {
   EXPECT_EQ(contents(file("x.ics")), "peer 1\nzylo\n");
   ASSERT_EQ(outcome.changed.size(), 1u);
   EXPECT_EQ(outcome.changed[0].version->bytes, "peer 1\nzylo\n");
+  EXPECT_EQ(filesIn(""), std::vector<std::string>{"x.ics"});
+}
+
+TEST_F(FileSwapTest, AFileAnotherWriterPutsInPlaceAtTheLastInstantGoesBack) {
+  writeAsPeer(file("x.ics"), "first\n");
+  PeerAfterRead replacing(file("x.ics"), 2);
+  EXPECT_EQ(swapFile(replacing, file("x.ics"), appending("zylo\n")).kind, SwapOutcome::kDone);
+  EXPECT_EQ(merges_, 2);
+  EXPECT_EQ(contents(file("x.ics")), "peer\nzylo\n");
+
+  writeAsPeer(file("x.ics"), "first\n");
+  PeerAfterRead removing(file("x.ics"), 2);
+  std::vector<std::string> seen;
+  const SwapOutcome outcome = swapFile(removing, file("x.ics"), [&](const FileVersion* current) {
+    seen.push_back(current->bytes);
+    return current->bytes == "first\n" ? Swap::remove() : Swap{};
+  });
+  EXPECT_EQ(outcome.kind, SwapOutcome::kRefused);
+  EXPECT_EQ(seen, (std::vector<std::string>{"first\n", "peer\n"}));
+  EXPECT_EQ(contents(file("x.ics")), "peer\n");
   EXPECT_EQ(filesIn(""), std::vector<std::string>{"x.ics"});
 }
 
@@ -163,6 +200,9 @@ class FailingFileSystem final : public FileSystemWrapper {
   }
   int syncFile(const fs::path& p) override { return step() ? EIO : FileSystemWrapper::syncFile(p); }
   int rename(const fs::path& a, const fs::path& b) override { return step() ? EXDEV : FileSystemWrapper::rename(a, b); }
+  int exchange(const fs::path& a, const fs::path& b) override {
+    return step() ? EXDEV : FileSystemWrapper::exchange(a, b);
+  }
   int link(const fs::path& a, const fs::path& b) override { return step() ? EMLINK : FileSystemWrapper::link(a, b); }
   int removeFile(const fs::path& p) override {
     return !p.filename().string().starts_with(".") && step() ? EACCES : FileSystemWrapper::removeFile(p);
@@ -221,7 +261,8 @@ TEST_F(StoreTest, EveryFailedStepOfAMoveOrRemovalLeavesTheOldFileAlone) {
   store(std::make_shared<FailingFileSystem>(1));
   zylo::StoreError error;
   EXPECT_FALSE(store_->removeEvent(*store_->eventWithUID(u"x", std::nullopt), zylo::CalSpan::kAllEvents, error));
-  EXPECT_EQ(foundation::toUtf8(*error.localizedFailureReason), "The file could not be removed: Permission denied.");
+  EXPECT_EQ(foundation::toUtf8(*error.localizedFailureReason),
+            "The file could not be removed: Invalid cross-device link.");
   EXPECT_EQ(readFile("cal/x.ics"), old);
   // A new event whose file cannot be put in place leaves no file behind.
   store(std::make_shared<FailingFileSystem>(3));
