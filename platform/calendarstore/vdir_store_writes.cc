@@ -1,10 +1,6 @@
 // Saving and removing: every change is written through the store's
 // compare-and-swap step, keeps what the file holds beyond the model, and is
 // refused with a plain reason when it cannot be made.
-#include <sys/stat.h>
-
-#include <cstring>
-
 #include "platform/calendarstore/component_editor.h"
 #include "platform/calendarstore/ical_ptr.h"
 #include "platform/calendarstore/item_identity.h"
@@ -12,7 +8,6 @@
 #include "platform/calendarstore/item_reader.h"
 #include "platform/calendarstore/vdir_calendar_store.h"
 #include "platform/calendarstore/write_support.h"
-#include "platform/calendarstore/zone_definitions.h"
 
 namespace calendarstore {
 
