@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "bench/bench_store.h"
+#include "platform/calendarstore/file_swap.h"
 #include "platform/calendarstore/vdir_calendar_store.h"
 #include "plugin/plugin_state.h"
 #include "tests/plugin/test_host.h"
@@ -140,6 +141,38 @@ void BM_HostOpensOccurrenceAndReadsTitle(benchmark::State& state) {
   state.counters["occurrences"] = static_cast<double>(n);
 }
 BENCHMARK(BM_HostOpensOccurrenceAndReadsTitle)->Unit(benchmark::kMicrosecond);
+
+// A script's "this" edit of one occurrence of a weekly series: the item's
+// lock, reading and merging its file, the flushed new file, the swap and
+// its check, and the store taking in what it wrote.
+void BM_SaveOneOccurrence(benchmark::State& state) {
+  auto store = openStore(10100);
+  const foundation::Date wednesday = sys_days{year{2026} / 6 / 3} + hours{5};
+  store->eventWithUID(u"weekly-0", wednesday);  // reads the store
+  int round = 0;
+  for (auto _ : state) {
+    auto event = std::make_shared<zylo::CalEvent>(*store->eventWithUID(u"weekly-0", wednesday));
+    event->setTitle(foundation::fromUtf8("Edit " + std::to_string(++round)));
+    zylo::StoreError error;
+    if (!store->saveEvent(*event, zylo::CalSpan::kThisEvent, error)) state.SkipWithError("the save was refused");
+  }
+}
+BENCHMARK(BM_SaveOneOccurrence)->Unit(benchmark::kMillisecond);
+
+// Threads changing one file through the compare-and-swap step at once, as
+// Zylo processes saving one item do: what waiting for its lock costs.
+void BM_SwapOneFileFromThreads(benchmark::State& state) {
+  static const bench::BenchRoot folder(0, 0);
+  const calendarstore::Merge count = [](const calendarstore::FileVersion* current) {
+    return calendarstore::Swap::replace(std::to_string((current ? std::stoi(current->bytes) : 0) + 1));
+  };
+  for (auto _ : state) {
+    const auto outcome =
+        calendarstore::swapFile(*calendarstore::systemFileSystem(), folder.path / "home" / "one.ics", count);
+    if (outcome.kind != calendarstore::SwapOutcome::kDone) state.SkipWithError("the swap did not happen");
+  }
+}
+BENCHMARK(BM_SwapOneFileFromThreads)->Threads(1)->Threads(4)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

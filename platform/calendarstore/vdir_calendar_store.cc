@@ -12,7 +12,7 @@
 
 #include <algorithm>
 
-#include "platform/calendarstore/atomic_write.h"
+#include "platform/calendarstore/file_swap.h"
 #include "platform/calendarstore/item_codec.h"
 #include "platform/calendarstore/item_reader.h"
 #include "platform/calendarstore/rule_conversion.h"
@@ -424,8 +424,13 @@ VdirCalendarStore::ItemFile VdirCalendarStore::readFile(const fs::path& path) {
   // A file that cannot be read now may become readable with its stamp
   // unchanged (its permissions change), so only what its bytes say is kept.
   if (file.problem) return {file.stamp, nullptr, file.problem};
-  ReadOutcome read = readItemFile(file.bytes, zones_);
-  ItemFile item{file.stamp, nullptr, read.problem};
+  return itemOf(path, file.stamp, file.bytes);
+}
+
+VdirCalendarStore::ItemFile VdirCalendarStore::itemOf(const fs::path& path, const FileStamp& stamp,
+                                                      const std::string& bytes) {
+  ReadOutcome read = readItemFile(bytes, zones_);
+  ItemFile item{stamp, nullptr, read.problem};
   if (read.item) {
     if (read.item->main.rrule && read.item->main.start) {
       read.item->rule = ruleFromText(*read.item->main.rrule, *read.item->main.start);
@@ -435,9 +440,9 @@ VdirCalendarStore::ItemFile VdirCalendarStore::readFile(const fs::path& path) {
   if (index_) {
     if (auto contents = encodeContents(item.item.get(), item.problem, zones_)) {
       std::optional<uint64_t> print;
-      if (file.stamp.modified > realTimeNanoseconds() - kSameTickNanoseconds) print = fingerprintOf(file.bytes);
+      if (stamp.modified > realTimeNanoseconds() - kSameTickNanoseconds) print = fingerprintOf(bytes);
       index_->put(path.parent_path().filename().string(), path.filename().string(),
-                  {file.stamp, print, std::move(*contents)});
+                  {stamp, print, std::move(*contents)});
     }
   }
   return item;

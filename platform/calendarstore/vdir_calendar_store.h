@@ -21,6 +21,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <list>
 #include <map>
 #include <memory>
@@ -32,6 +33,7 @@
 #include "calendar/calendar_store.h"
 #include "platform/calendarstore/calendar_folder.h"
 #include "platform/calendarstore/file_stamp.h"
+#include "platform/calendarstore/file_swap.h"
 #include "platform/calendarstore/file_system.h"
 #include "platform/calendarstore/folder_watch.h"
 #include "platform/calendarstore/ical_ptr.h"
@@ -39,6 +41,7 @@
 #include "platform/calendarstore/item_text.h"
 #include "platform/calendarstore/occurrence_expander.h"
 #include "platform/calendarstore/store_index.h"
+#include "platform/calendarstore/write_support.h"
 #include "platform/calendarstore/zone_table.h"
 #include "platform/foundation/clock.h"
 
@@ -125,6 +128,8 @@ class VdirCalendarStore final : public zylo::CalendarStore {
   void rescanCalendar(CalendarEntry& entry);
   // Reads the file and records what it gave in the index.
   ItemFile readFile(const std::filesystem::path& path);
+  // The same for bytes already read under `stamp`.
+  ItemFile itemOf(const std::filesystem::path& path, const FileStamp& stamp, const std::string& bytes);
   // The file as the index knows it, when `row` still stands for it.
   std::optional<ItemFile> fromIndex(const std::filesystem::path& path, const StoreIndex::Row& row);
   void removeIfStaleTemporary(const std::filesystem::path& path);
@@ -145,50 +150,62 @@ class VdirCalendarStore final : public zylo::CalendarStore {
   std::vector<const CalendarEntry*> entriesOf(const zylo::CalendarList& calendars) const;
   std::filesystem::path folderOf(const CalendarEntry& entry) const { return root_ / entry.info.folderName; }
 
-  // Writing (vdir_store_writes.cc, vdir_event_writes.cc).
-  // An item file read afresh for an edit: its parsed calendar, main
-  // component and record, and its text as it was read.
+  // Writing (vdir_store_writes.cc, vdir_event_writes.cc). Every change of
+  // a file goes through swapFile, so an edit works on the file as it is on
+  // disk, read under the item's lock, not as the store last read it.
+  //
+  // An item file read for an edit: its parsed calendar, main component and
+  // record, and its text and access as they were read.
   struct StoredFile {
     CalendarEntry* entry;
     std::string fileName;
+    FileAccess access;
     ComponentPtr calendar;
     icalcomponent* main;
     ItemRecord record;
     std::optional<OriginalText> original;
     const OriginalText* originalText() const { return original ? &*original : nullptr; }
   };
+  using Editing = std::function<ItemEdit(StoredFile& stored)>;
   CalendarEntry* writableCalendar(const zylo::CalCalendar* calendar, const foundation::String& what,
                                   zylo::StoreError& error);
-  std::optional<StoredFile> openStored(const std::string& storeFile, const foundation::String& what,
-                                       zylo::StoreError& error);
-  // Writes `calendar` as an item file, with VTIMEZONEs fitted to its times;
-  // `original` (when it was read from a file) keeps what was not changed.
-  bool writeItem(CalendarEntry& entry, const std::string& fileName, icalcomponent* calendar,
-                 const OriginalText* original, const foundation::String& what, zylo::StoreError& error);
-  // Writes an edited item back to its file, or to `target` when it moved.
-  bool writeBack(StoredFile& stored, CalendarEntry& target, zylo::CalCalendarItem& item,
-                 const foundation::String& what, zylo::StoreError& error);
-  bool removeItemFile(CalendarEntry& entry, const std::string& fileName,
-                      const foundation::String& what, zylo::StoreError& error);
+  // Applies `edit` to the item file `storeFile` ("folder/name"); refuses
+  // when the file is gone, unreadable, or its calendar read-only.
+  bool editStored(const std::string& storeFile, const foundation::String& what, zylo::StoreError& error,
+                  const Editing& edit);
+  std::optional<StoredFile> parseStored(CalendarEntry& entry, const std::string& fileName, const FileVersion& file,
+                                        const foundation::String& what, zylo::StoreError& error);
+  // Writes `bytes` as a new item file of `uid` in `entry`, under a name no
+  // other file has; answers that name.
+  std::optional<std::string> createItem(CalendarEntry& entry, const std::string& uid, const std::string& bytes,
+                                        const foundation::String& what, zylo::StoreError& error);
+  // Notes what a swap wrote and answers true when it was done; fills
+  // `error` otherwise.
+  bool settle(const SwapOutcome& outcome, const foundation::String& what, zylo::StoreError& error);
+  // The edit that writes an edited item back to its file, or moves it to
+  // `target` (made there, then removed here).
+  ItemEdit writeBack(StoredFile& stored, CalendarEntry& target, zylo::CalCalendarItem& item);
   // A file in the calendar's folder that is neither an item nor the
   // store's own, if there is one.
   std::optional<std::string> foreignFileIn(const CalendarEntry& entry) const;
   std::string unusedFileName(const CalendarEntry& entry, const std::string& uid) const;
   bool saveNewEvent(zylo::CalEvent& event, CalendarEntry& entry, zylo::StoreError& error);
-  bool saveSingleEvent(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& event,
-                       zylo::StoreError& error);
-  bool saveOccurrence(StoredFile& stored, const CalendarEntry& target, zylo::CalEvent& event,
-                      zylo::StoreError& error);
-  bool saveSeries(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& event, zylo::StoreError& error);
-  bool splitSeries(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& event, zylo::StoreError& error);
+  ItemEdit editSingleEvent(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& event, zylo::StoreError& error);
+  ItemEdit editOccurrence(StoredFile& stored, const CalendarEntry& target, zylo::CalEvent& event,
+                          zylo::StoreError& error);
+  ItemEdit editWholeSeries(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& event, zylo::StoreError& error);
+  ItemEdit splitSeries(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& event, zylo::StoreError& error);
   // After a save: the event as the store now reads it, at the occurrence
   // that starts at `original` (or its first), so that it stays current.
   void reloadEvent(zylo::CalEvent& event, std::optional<foundation::Date> original);
-  void noteWritten(CalendarEntry& entry, const std::string& fileName);
+  // Records what the store wrote to an item file (none: removed it), so
+  // that the next query sees it without reading the file again.
+  void noteWritten(const std::filesystem::path& path, const std::optional<FileVersion>& written);
 
   const std::filesystem::path root_;
   const std::shared_ptr<const foundation::Clock> clock_;
   const std::shared_ptr<FileSystem> files_;
+  const SwapLimits swapLimits_;
   std::mutex lock_;
   ZoneTable zones_;
   std::unique_ptr<FolderWatch> watch_;

@@ -26,6 +26,7 @@ constexpr unsigned kSpanFields = CalCalendarItem::kStartDate | CalCalendarItem::
 constexpr unsigned kTextFields = CalCalendarItem::kTitle | CalCalendarItem::kNotes |
                                  CalCalendarItem::kLocation | CalCalendarItem::kUrl;
 const String kNotSaved = u"The event could not be saved";
+const String kOccurrenceGone = u"The occurrence no longer exists in the store.";
 
 // The text fields of an event, in the order of kTextFields' bits.
 struct TextField {
@@ -186,8 +187,16 @@ std::optional<Occurrence> editedOccurrence(const ItemRecord& stored, const zylo:
     return std::nullopt;
   }
   auto shown = occurrenceAt(stored, *e.occurrence());
-  if (!shown) refuse(error, kNotSaved, u"The occurrence no longer exists in the store.");
+  if (!shown) refuse(error, kNotSaved, kOccurrenceGone);
   return shown;
+}
+
+// Whether the event in its file still has the occurrence the script opened:
+// the series yields it (another program may have moved its rule) and does
+// not exclude it; a single event's one occurrence is its start.
+bool stillHas(const ItemRecord& stored, Date original) {
+  if (repeats(stored)) return occurrenceAt(stored, original).has_value();
+  return stored.main.start && stored.main.start->instant == original;
 }
 
 }  // namespace
@@ -206,16 +215,16 @@ bool VdirCalendarStore::saveNewEvent(zylo::CalEvent& e, CalendarEntry& entry, zy
     editor.setRule(event, ruleText(*e.recurrenceRule(), start));
   }
   if (movesBeyondRules(calendar.get(), nullptr, zones_)) return refuse(error, kNotSaved, kBeyondRules);
-  const std::string fileName = unusedFileName(entry, uid);
-  if (!writeItem(entry, fileName, calendar.get(), nullptr, kNotSaved, error)) return false;
+  const auto fileName = createItem(entry, uid, itemText(calendar.get(), nullptr), kNotSaved, error);
+  if (!fileName) return false;
   e.setUid(foundation::fromUtf8(uid));
-  e.setStoreFile(entry.info.folderName + "/" + fileName);
+  e.setStoreFile(entry.info.folderName + "/" + *fileName);
   e.clearChanges();
   return true;
 }
 
-bool VdirCalendarStore::saveSingleEvent(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& e,
-                                        zylo::StoreError& error) {
+ItemEdit VdirCalendarStore::editSingleEvent(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& e,
+                                            zylo::StoreError& error) {
   const unsigned fields = e.changedFields();
   const ZonePtr zone = stored.record.main.start->zone;
   ComponentEditor editor(zone);
@@ -233,27 +242,25 @@ bool VdirCalendarStore::saveSingleEvent(StoredFile& stored, CalendarEntry& targe
   }
   editor.touch(stored.main, clock_->now());
   if (movesBeyondRules(stored.calendar.get(), &stored.record, zones_)) {
-    return refuse(error, kNotSaved, kBeyondRules);
+    return refusedEdit(error, kNotSaved, kBeyondRules);
   }
-  if (!writeBack(stored, target, e, kNotSaved, error)) return false;
-  reloadEvent(e, std::nullopt);
-  return true;
+  return andThen(writeBack(stored, target, e), [this, &e] { reloadEvent(e, std::nullopt); });
 }
 
-bool VdirCalendarStore::saveOccurrence(StoredFile& stored, const CalendarEntry& target, zylo::CalEvent& e,
-                                       zylo::StoreError& error) {
+ItemEdit VdirCalendarStore::editOccurrence(StoredFile& stored, const CalendarEntry& target, zylo::CalEvent& e,
+                                           zylo::StoreError& error) {
   const unsigned fields = e.changedFields();
   // An override has no rule or calendar of its own: saved here the change
   // would be lost while the save reported success.
   if (fields & CalCalendarItem::kRecurrenceRule) {
-    return refuse(error, kNotSaved, u"A change of repetition belongs to the whole series.");
+    return refusedEdit(error, kNotSaved, u"A change of repetition belongs to the whole series.");
   }
   if (&target != stored.entry) {
-    return refuse(error, kNotSaved,
-                  u"A change of calendar belongs to the whole series or to its future occurrences.");
+    return refusedEdit(error, kNotSaved,
+                       u"A change of calendar belongs to the whole series or to its future occurrences.");
   }
   if (changesDayForm(e, *stored.record.main.start)) {
-    return refuse(error, kNotSaved, u"One occurrence cannot change between all-day and timed on its own.");
+    return refusedEdit(error, kNotSaved, u"One occurrence cannot change between all-day and timed on its own.");
   }
   const Date original = *e.occurrence();
   SeriesFile series(stored.calendar.get(), zones_);
@@ -266,32 +273,27 @@ bool VdirCalendarStore::saveOccurrence(StoredFile& stored, const CalendarEntry& 
   }
   applyTextFields(editor, override, e, fields);
   editor.touch(override, clock_->now());
-  if (!writeItem(*stored.entry, stored.fileName, stored.calendar.get(), stored.originalText(), kNotSaved, error)) {
-    return false;
-  }
-  reloadEvent(e, original);
-  return true;
+  return {Swap::replace(itemText(stored.calendar.get(), stored.originalText())),
+          [this, &e, original] { reloadEvent(e, original); }};
 }
 
-bool VdirCalendarStore::saveSeries(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& e,
-                                   zylo::StoreError& error) {
+ItemEdit VdirCalendarStore::editWholeSeries(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& e,
+                                            zylo::StoreError& error) {
   const auto shown = editedOccurrence(stored.record, e, error);
-  if (!shown) return false;
+  if (!shown) return {};
   SeriesFile series(stored.calendar.get(), zones_);
   const Date now = editSeries(series, e, *shown, zones_);
   ComponentEditor(series.start().zone).touch(series.main(), clock_->now());
   if (movesBeyondRules(stored.calendar.get(), &stored.record, zones_)) {
-    return refuse(error, kNotSaved, kBeyondRules);
+    return refusedEdit(error, kNotSaved, kBeyondRules);
   }
-  if (!writeBack(stored, target, e, kNotSaved, error)) return false;
-  reloadEvent(e, now);
-  return true;
+  return andThen(writeBack(stored, target, e), [this, &e, now] { reloadEvent(e, now); });
 }
 
-bool VdirCalendarStore::splitSeries(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& e,
-                                    zylo::StoreError& error) {
+ItemEdit VdirCalendarStore::splitSeries(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& e,
+                                        zylo::StoreError& error) {
   const auto shown = editedOccurrence(stored.record, e, error);
-  if (!shown) return false;
+  if (!shown) return {};
   const Date original = *e.occurrence();
   const Date now = clock_->now();
   // The new series: the file from this occurrence on, under a new UID.
@@ -307,20 +309,20 @@ bool VdirCalendarStore::splitSeries(StoredFile& stored, CalendarEntry& target, z
   earlier.endBefore(original);
   ComponentEditor(earlier.start().zone).touch(earlier.main(), now);
 
-  if (movesBeyondRules(later.get(), &stored.record, zones_)) return refuse(error, kNotSaved, kBeyondRules);
+  if (movesBeyondRules(later.get(), &stored.record, zones_)) return refusedEdit(error, kNotSaved, kBeyondRules);
+  // Made first and removed again when the old series cannot be shortened:
+  // without the shortened old series the new one would double it.
   const std::string laterFile = unusedFileName(target, uid);
-  if (!writeItem(target, laterFile, later.get(), stored.originalText(), kNotSaved, error)) return false;
-  if (!writeItem(*stored.entry, stored.fileName, stored.calendar.get(), stored.originalText(), kNotSaved, error)) {
-    // Without the shortened old series the new one would double it.
-    zylo::StoreError ignored;
-    removeItemFile(target, laterFile, kNotSaved, ignored);
-    return false;
-  }
-  e.setUid(foundation::fromUtf8(uid));
-  e.setStoreFile(target.info.folderName + "/" + laterFile);
-  e.clearChanges();
-  reloadEvent(e, moved);
-  return true;
+  const std::string storeFile = target.info.folderName + "/" + laterFile;
+  Swap::NewFile laterSeriesFile{folderOf(target) / laterFile, itemText(later.get(), stored.originalText()),
+                                stored.access};
+  return {Swap::replace(itemText(stored.calendar.get(), stored.originalText()), std::move(laterSeriesFile)),
+          [this, &e, uid, storeFile, moved] {
+            e.setUid(foundation::fromUtf8(uid));
+            e.setStoreFile(storeFile);
+            e.clearChanges();
+            reloadEvent(e, moved);
+          }};
 }
 
 bool VdirCalendarStore::saveEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo::StoreError& error) {
@@ -332,16 +334,18 @@ bool VdirCalendarStore::saveEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo::S
   CalendarEntry* target = writableCalendar(e.calendar().get(), kNotSaved, error);
   if (!target) return false;
   if (e.storeFile().empty()) return saveNewEvent(e, *target, error);
-  auto stored = openStored(e.storeFile(), kNotSaved, error);
-  if (!stored) return false;
-  if (!stored->entry->info.isEditable) return refuse(error, kNotSaved, readOnlyReason(stored->entry->info));
-  if (!repeats(stored->record) || !e.occurrence()) return saveSingleEvent(*stored, *target, e, error);
-  if (span == zylo::CalSpan::kThisEvent) return saveOccurrence(*stored, *target, e, error);
-  const auto first = firstOccurrence(stored->record);
-  if (span == zylo::CalSpan::kFutureEvents && first && first->occurrence != e.occurrence()) {
-    return splitSeries(*stored, *target, e, error);
-  }
-  return saveSeries(*stored, *target, e, error);
+  return editStored(e.storeFile(), kNotSaved, error, [&](StoredFile& stored) {
+    if (e.occurrence() && !stillHas(stored.record, *e.occurrence())) {
+      return refusedEdit(error, kNotSaved, kOccurrenceGone);
+    }
+    if (!repeats(stored.record) || !e.occurrence()) return editSingleEvent(stored, *target, e, error);
+    if (span == zylo::CalSpan::kThisEvent) return editOccurrence(stored, *target, e, error);
+    const auto first = firstOccurrence(stored.record);
+    if (span == zylo::CalSpan::kFutureEvents && first && first->occurrence != e.occurrence()) {
+      return splitSeries(stored, *target, e, error);
+    }
+    return editWholeSeries(stored, *target, e, error);
+  });
 }
 
 bool VdirCalendarStore::removeEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo::StoreError& error) {
@@ -349,25 +353,24 @@ bool VdirCalendarStore::removeEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo:
   refresh();
   const String what = u"The event could not be removed";
   if (e.storeFile().empty()) return refuse(error, what, u"It was never saved.");
-  auto stored = openStored(e.storeFile(), what, error);
-  if (!stored) return false;
-  if (!stored->entry->info.isEditable) return refuse(error, what, readOnlyReason(stored->entry->info));
-  const bool occurrenceOfSeries = repeats(stored->record) && e.occurrence();
-  const auto first = firstOccurrence(stored->record);
-  const bool isFirst = first && first->occurrence == e.occurrence();
-  if (!occurrenceOfSeries || span == zylo::CalSpan::kAllEvents ||
-      (span == zylo::CalSpan::kFutureEvents && isFirst)) {
-    return removeItemFile(*stored->entry, stored->fileName, what, error);
-  }
-  const Date original = *e.occurrence();
-  SeriesFile series(stored->calendar.get(), zones_);
-  if (span == zylo::CalSpan::kThisEvent) {
-    series.exclude(original);
-  } else {
-    series.endBefore(original);
-  }
-  ComponentEditor(series.start().zone).touch(series.main(), clock_->now());
-  return writeItem(*stored->entry, stored->fileName, stored->calendar.get(), stored->originalText(), what, error);
+  return editStored(e.storeFile(), what, error, [&](StoredFile& stored) {
+    if (!e.occurrence() || span == zylo::CalSpan::kAllEvents) return ItemEdit{Swap::remove()};
+    const Date original = *e.occurrence();
+    if (!stillHas(stored.record, original)) return refusedEdit(error, what, kOccurrenceGone);
+    const auto first = firstOccurrence(stored.record);
+    const bool isFirst = first && first->occurrence == original;
+    if (!repeats(stored.record) || (span == zylo::CalSpan::kFutureEvents && isFirst)) {
+      return ItemEdit{Swap::remove()};
+    }
+    SeriesFile series(stored.calendar.get(), zones_);
+    if (span == zylo::CalSpan::kThisEvent) {
+      series.exclude(original);
+    } else {
+      series.endBefore(original);
+    }
+    ComponentEditor(series.start().zone).touch(series.main(), clock_->now());
+    return ItemEdit{Swap::replace(itemText(stored.calendar.get(), stored.originalText()))};
+  });
 }
 
 }  // namespace calendarstore

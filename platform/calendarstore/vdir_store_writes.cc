@@ -1,20 +1,13 @@
-// Saving and removing: every change is written through the store's atomic
-// write, keeps what the file holds beyond the model, and is refused with a
-// plain reason when it cannot be made.
-#include <sys/stat.h>
-
-#include <cstring>
-#include <fstream>
-#include <iterator>
-
-#include "platform/calendarstore/atomic_write.h"
+// Saving and removing: every change is written through the store's
+// compare-and-swap step, keeps what the file holds beyond the model, and is
+// refused with a plain reason when it cannot be made.
 #include "platform/calendarstore/component_editor.h"
 #include "platform/calendarstore/ical_ptr.h"
 #include "platform/calendarstore/item_identity.h"
+#include "platform/calendarstore/item_lock.h"
 #include "platform/calendarstore/item_reader.h"
 #include "platform/calendarstore/vdir_calendar_store.h"
 #include "platform/calendarstore/write_support.h"
-#include "platform/calendarstore/zone_definitions.h"
 
 namespace calendarstore {
 
@@ -59,6 +52,12 @@ void applyTaskFields(ComponentEditor& editor, icalcomponent* c, const zylo::CalT
 
 // --- Helpers -------------------------------------------------------------------
 
+namespace {
+
+const String kGone = u"It no longer exists in the store.";
+
+}  // namespace
+
 VdirCalendarStore::CalendarEntry* VdirCalendarStore::writableCalendar(const zylo::CalCalendar* calendar,
                                                                       const String& what,
                                                                       zylo::StoreError& error) {
@@ -78,25 +77,35 @@ VdirCalendarStore::CalendarEntry* VdirCalendarStore::writableCalendar(const zylo
   return &it->second;
 }
 
-std::optional<VdirCalendarStore::StoredFile> VdirCalendarStore::openStored(const std::string& storeFile,
-                                                                           const String& what,
-                                                                           zylo::StoreError& error) {
+bool VdirCalendarStore::editStored(const std::string& storeFile, const String& what, zylo::StoreError& error,
+                                   const Editing& edit) {
   const size_t slash = storeFile.find('/');
   auto calendar = calendars_.find(storeFile.substr(0, slash));
-  const std::string fileName = slash == std::string::npos ? "" : storeFile.substr(slash + 1);
-  if (calendar == calendars_.end() || !calendar->second.files.contains(fileName)) {
-    refuse(error, what, u"It no longer exists in the store.");
-    return std::nullopt;
-  }
-  const ItemFile& known = calendar->second.files.at(fileName);
-  if (!known.item) {
-    refuse(error, what, u"Its file can no longer be read: " + foundation::fromUtf8(known.problem) + u".");
-    return std::nullopt;
-  }
-  std::ifstream in(folderOf(calendar->second) / fileName, std::ios::binary);
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  ComponentPtr parsed(icalparser_parse_string(bytes.c_str()));
-  std::optional<OriginalText> original = OriginalText::mark(parsed.get(), bytes);
+  if (slash == std::string::npos || calendar == calendars_.end()) return refuse(error, what, kGone);
+  CalendarEntry& entry = calendar->second;
+  if (!entry.info.isEditable) return refuse(error, what, readOnlyReason(entry.info));
+  const std::string fileName = storeFile.substr(slash + 1);
+  std::function<void()> then;
+  const SwapOutcome outcome = swapFile(*files_, folderOf(entry) / fileName, [&](const FileVersion* current) {
+    if (!current) return refusedEdit(error, what, kGone).swap;
+    auto stored = parseStored(entry, fileName, *current, what, error);
+    if (!stored) return Swap{};
+    ItemEdit planned = edit(*stored);
+    then = std::move(planned.then);
+    return std::move(planned.swap);
+  }, swapLimits_);
+  if (!settle(outcome, what, error)) return false;
+  then();
+  return true;
+}
+
+std::optional<VdirCalendarStore::StoredFile> VdirCalendarStore::parseStored(CalendarEntry& entry,
+                                                                            const std::string& fileName,
+                                                                            const FileVersion& file,
+                                                                            const String& what,
+                                                                            zylo::StoreError& error) {
+  ComponentPtr parsed(icalparser_parse_string(file.bytes.c_str()));
+  std::optional<OriginalText> original = OriginalText::mark(parsed.get(), file.bytes);
   ReadOutcome read = readItemCalendar(parsed.get(), zones_);
   if (!read.item) {
     refuse(error, what, u"Its file can no longer be read: " + foundation::fromUtf8(read.problem) + u".");
@@ -109,57 +118,59 @@ std::optional<VdirCalendarStore::StoredFile> VdirCalendarStore::openStored(const
     if (!icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY)) main = c;
   }
   if (main == nullptr) main = icalcomponent_get_first_component(parsed.get(), kind);
-  return StoredFile{&calendar->second, fileName, std::move(parsed), main, std::move(*read.item),
+  return StoredFile{&entry, fileName, file.access, std::move(parsed), main, std::move(*read.item),
                     std::move(original)};
 }
 
-void VdirCalendarStore::noteWritten(CalendarEntry& entry, const std::string& fileName) {
-  const fs::path path = folderOf(entry) / fileName;
-  std::error_code missing;
-  if (fs::exists(fs::symlink_status(path, missing))) {
-    entry.files[fileName] = readFile(path);
+std::optional<std::string> VdirCalendarStore::createItem(CalendarEntry& entry, const std::string& uid,
+                                                         const std::string& bytes, const String& what,
+                                                         zylo::StoreError& error) {
+  // A name another writer takes meanwhile is left to it.
+  for (int attempt = 0; attempt < swapLimits_.attempts; ++attempt) {
+    const std::string fileName = unusedFileName(entry, uid);
+    bool taken = false;
+    const SwapOutcome outcome = swapFile(*files_, folderOf(entry) / fileName, [&](const FileVersion* current) {
+      taken = current != nullptr;
+      return taken ? Swap{} : Swap::replace(bytes);
+    }, swapLimits_);
+    if (taken) continue;
+    if (!settle(outcome, what, error)) return std::nullopt;
+    return fileName;
+  }
+  refuse(error, what, u"Other programs took every name it was to be written under; nothing was saved.");
+  return std::nullopt;
+}
+
+bool VdirCalendarStore::settle(const SwapOutcome& outcome, const String& what, zylo::StoreError& error) {
+  if (outcome.kind == SwapOutcome::kRefused) return false;
+  if (outcome.kind != SwapOutcome::kDone) return refuse(error, what, whyNotSwapped(outcome, swapLimits_));
+  for (const SwapOutcome::Changed& file : outcome.changed) noteWritten(file.path, file.version);
+  return true;
+}
+
+void VdirCalendarStore::noteWritten(const fs::path& path, const std::optional<FileVersion>& written) {
+  auto calendar = calendars_.find(path.parent_path().filename().string());
+  if (calendar == calendars_.end()) return;
+  const std::string name = path.filename().string();
+  if (written) {
+    calendar->second.files[name] = itemOf(path, written->stamp, written->bytes);
   } else {
-    entry.files.erase(fileName);
+    calendar->second.files.erase(name);
+    if (index_) index_->remove(calendar->first, name);
   }
   ++generation_;
 }
 
-bool VdirCalendarStore::writeItem(CalendarEntry& entry, const std::string& fileName,
-                                  icalcomponent* calendar, const OriginalText* original, const String& what,
-                                  zylo::StoreError& error) {
-  fitVtimezones(calendar);
-  const std::string bytes = original ? original->textOf(calendar) : freshItemText(calendar);
-  if (int failed = writeAtomically(*files_, folderOf(entry) / fileName, bytes)) {
-    return refuse(error, what, u"The file could not be written: " + systemWords(failed) + u".");
-  }
-  noteWritten(entry, fileName);
-  return true;
-}
-
-bool VdirCalendarStore::removeItemFile(CalendarEntry& entry, const std::string& fileName,
-                                       const String& what, zylo::StoreError& error) {
-  if (int failed = files_->removeFile(folderOf(entry) / fileName); failed && failed != ENOENT) {
-    return refuse(error, what, u"The file could not be removed: " + systemWords(failed) + u".");
-  }
-  files_->syncFolder(folderOf(entry));
-  entry.files.erase(fileName);
-  ++generation_;
-  return true;
-}
-
-bool VdirCalendarStore::writeBack(StoredFile& stored, CalendarEntry& target, zylo::CalCalendarItem& item,
-                                  const String& what, zylo::StoreError& error) {
-  if (&target == stored.entry) {
-    if (!writeItem(target, stored.fileName, stored.calendar.get(), stored.originalText(), what, error)) return false;
-  } else {
-    // Moved to another calendar: written there first, then removed here.
-    const std::string fileName = unusedFileName(target, foundation::toUtf8(item.uid()));
-    if (!writeItem(target, fileName, stored.calendar.get(), stored.originalText(), what, error)) return false;
-    if (!removeItemFile(*stored.entry, stored.fileName, what, error)) return false;
-    item.setStoreFile(target.info.folderName + "/" + fileName);
-  }
-  item.clearChanges();
-  return true;
+ItemEdit VdirCalendarStore::writeBack(StoredFile& stored, CalendarEntry& target, zylo::CalCalendarItem& item) {
+  std::string bytes = itemText(stored.calendar.get(), stored.originalText());
+  if (&target == stored.entry) return {Swap::replace(std::move(bytes)), [&item] { item.clearChanges(); }};
+  const std::string fileName = unusedFileName(target, foundation::toUtf8(item.uid()));
+  const std::string storeFile = target.info.folderName + "/" + fileName;
+  Swap move = Swap::remove(Swap::NewFile{folderOf(target) / fileName, std::move(bytes), stored.access});
+  return {std::move(move), [&item, storeFile] {
+            item.setStoreFile(storeFile);
+            item.clearChanges();
+          }};
 }
 
 std::string VdirCalendarStore::unusedFileName(const CalendarEntry& entry, const std::string& uid) const {
@@ -186,22 +197,19 @@ bool VdirCalendarStore::saveTask(zylo::CalTask& t, zylo::StoreError& error) {
     icalcomponent* task = addItemComponent(calendar.get(), ICAL_VTODO_COMPONENT, uid, now);
     ComponentEditor editor(zones_.defaultZone());
     applyTaskFields(editor, task, t, kAllFields & ~(t.isCompleted() ? 0u : unsigned{CalCalendarItem::kIsCompleted}), now);
-    const std::string fileName = unusedFileName(*target, uid);
-    if (!writeItem(*target, fileName, calendar.get(), nullptr, what, error)) return false;
+    const auto fileName = createItem(*target, uid, itemText(calendar.get(), nullptr), what, error);
+    if (!fileName) return false;
     t.setUid(foundation::fromUtf8(uid));
-    t.setStoreFile(target->info.folderName + "/" + fileName);
+    t.setStoreFile(target->info.folderName + "/" + *fileName);
     t.clearChanges();
     return true;
   }
-  auto stored = openStored(t.storeFile(), what, error);
-  if (!stored) return false;
-  if (!stored->entry->info.isEditable) {
-    return refuse(error, what, readOnlyReason(stored->entry->info));
-  }
-  ComponentEditor editor(zones_.defaultZone());
-  applyTaskFields(editor, stored->main, t, t.changedFields(), now);
-  editor.touch(stored->main, now);
-  return writeBack(*stored, *target, t, what, error);
+  return editStored(t.storeFile(), what, error, [&](StoredFile& stored) {
+    ComponentEditor editor(zones_.defaultZone());
+    applyTaskFields(editor, stored.main, t, t.changedFields(), now);
+    editor.touch(stored.main, now);
+    return writeBack(stored, *target, t);
+  });
 }
 
 bool VdirCalendarStore::removeTask(zylo::CalTask& t, zylo::StoreError& error) {
@@ -209,25 +217,26 @@ bool VdirCalendarStore::removeTask(zylo::CalTask& t, zylo::StoreError& error) {
   refresh();
   const String what = u"The task could not be removed";
   if (t.storeFile().empty()) return refuse(error, what, u"It was never saved.");
-  auto stored = openStored(t.storeFile(), what, error);
-  if (!stored) return false;
-  if (!stored->entry->info.isEditable) {
-    return refuse(error, what, readOnlyReason(stored->entry->info));
-  }
-  return removeItemFile(*stored->entry, stored->fileName, what, error);
+  return editStored(t.storeFile(), what, error, [](StoredFile&) { return ItemEdit{Swap::remove()}; });
 }
 
 // --- Calendars -----------------------------------------------------------------
 
 namespace {
 
-// Writes or removes one metadata file of a calendar folder.
-int writeMetadata(FileSystem& files, const fs::path& file, const std::optional<std::string>& text) {
-  if (!text) {
-    const int failed = files.removeFile(file);
-    return failed == ENOENT ? 0 : failed;
-  }
-  return writeAtomically(files, file, *text + "\n");
+// Writes or removes one metadata file of a calendar folder, keeping its
+// access.
+SwapOutcome writeMetadata(FileSystem& files, const fs::path& file, const std::optional<std::string>& text,
+                          const SwapLimits& limits) {
+  return swapFile(files, file, [&](const FileVersion*) {
+    return text ? Swap::replace(*text + "\n") : Swap::remove();
+  }, limits);
+}
+
+// Removes a folder the store made, with the lock file its writes left.
+void removeMadeFolder(FileSystem& files, const fs::path& folder) {
+  files.removeFile(folder / kLockFileName);
+  files.removeFolder(folder);
 }
 
 }  // namespace
@@ -264,10 +273,10 @@ bool VdirCalendarStore::saveCalendar(zylo::CalCalendar& calendar, zylo::StoreErr
   }
   if (fields & zylo::CalCalendar::kNotes) writes.emplace_back("description", utf8(calendar.notes()));
   for (const auto& [file, text] : writes) {
-    if (int failed = writeMetadata(*files_, folder / file, text)) {
-      if (isNew) files_->removeFolder(folder);
-      return refuse(error, what, u"The file " + foundation::fromUtf8(file) + u" could not be written: " +
-                                     systemWords(failed) + u".");
+    const SwapOutcome outcome = writeMetadata(*files_, folder / file, text, swapLimits_);
+    if (outcome.kind != SwapOutcome::kDone) {
+      if (isNew) removeMadeFolder(*files_, folder);
+      return refuse(error, what, whyNotSwapped(outcome, swapLimits_, u"The file " + foundation::fromUtf8(file)));
     }
   }
   CalendarEntry& entry = calendars_[name];
@@ -307,11 +316,12 @@ bool VdirCalendarStore::removeCalendar(zylo::CalCalendar& calendar, zylo::StoreE
                                    foundation::fromUtf8(*foreign) + u"); nothing was removed.");
   }
   for (auto file = entry.files.begin(); file != entry.files.end();) {
-    if (int failed = files_->removeFile(folder / file->first); failed && failed != ENOENT) {
+    const SwapOutcome outcome =
+        swapFile(*files_, folder / file->first, [](const FileVersion*) { return Swap::remove(); }, swapLimits_);
+    if (outcome.kind != SwapOutcome::kDone) {
       rescanCalendar(entry);
       ++generation_;
-      return refuse(error, what, u"The file " + foundation::fromUtf8(file->first) + u" could not be removed: " +
-                                     systemWords(failed) + u".");
+      return refuse(error, what, whyNotSwapped(outcome, swapLimits_, u"The file " + foundation::fromUtf8(file->first)));
     }
     file = entry.files.erase(file);
   }

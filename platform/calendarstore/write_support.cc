@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/calendarstore/component_editor.h"
+#include "platform/calendarstore/zone_definitions.h"
 
 namespace calendarstore {
 
@@ -17,6 +18,43 @@ foundation::String readOnlyReason(const CalendarInfo& calendar) {
 }
 
 foundation::String systemWords(int errnoValue) { return foundation::fromUtf8(std::strerror(errnoValue)); }
+
+foundation::String whyNotSwapped(const SwapOutcome& outcome, const SwapLimits& limits,
+                                 const foundation::String& file) {
+  switch (outcome.kind) {
+    case SwapOutcome::kBusy:
+      return u"Another save of it did not finish within " +
+             foundation::fromUtf8(std::to_string(limits.patience.count() / 1000)) + u" seconds; nothing was changed.";
+    case SwapOutcome::kContended:
+      return u"Other programs changed its file again and again while it was being saved; nothing was changed.";
+    default: break;
+  }
+  if (outcome.failedStep == SwapOutcome::kLocking) {
+    return u"The lock file of its calendar could not be opened: " + systemWords(outcome.error) + u".";
+  }
+  const char16_t* step = outcome.failedStep == SwapOutcome::kWriting    ? u"written"
+                         : outcome.failedStep == SwapOutcome::kRemoving ? u"removed"
+                                                                        : u"read";
+  return file + u" could not be " + step + u": " + systemWords(outcome.error) + u".";
+}
+
+ItemEdit refusedEdit(zylo::StoreError& error, const foundation::String& what, foundation::String reason) {
+  refuse(error, what, std::move(reason));
+  return {};
+}
+
+ItemEdit andThen(ItemEdit edit, std::function<void()> next) {
+  edit.then = [first = std::move(edit.then), next = std::move(next)] {
+    first();
+    next();
+  };
+  return edit;
+}
+
+std::string itemText(icalcomponent* calendar, const OriginalText* original) {
+  fitVtimezones(calendar);
+  return original ? original->textOf(calendar) : freshItemText(calendar);
+}
 
 ComponentPtr newCalendarComponent() {
   ComponentPtr calendar(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));

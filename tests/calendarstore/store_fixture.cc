@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/calendarstore/item_lock.h"
 #include "tests/index_folder.h"
 #include "tests/support/item_file_checks.h"
 
@@ -79,7 +80,7 @@ zylo::CalendarStore::EventList StoreTest::events(foundation::Date from, foundati
 std::vector<std::string> StoreTest::filesIn(const std::string& folder) const {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(root_ / folder)) {
-    names.push_back(entry.path().filename().string());
+    if (entry.path().filename() != kLockFileName) names.push_back(entry.path().filename().string());
   }
   std::sort(names.begin(), names.end());
   return names;

@@ -34,7 +34,8 @@ class StoreTest : public ::testing::Test {
   std::string readFile(const std::filesystem::path& relative) const;
   std::shared_ptr<zylo::CalCalendar> calendar(const std::string& folder);
   zylo::CalendarStore::EventList events(foundation::Date from, foundation::Date to);
-  // Names in a calendar folder, hidden ones too.
+  // Names in a calendar folder, hidden ones too, but not the lock file
+  // every writer shares.
   std::vector<std::string> filesIn(const std::string& folder) const;
 
   std::filesystem::path root_;

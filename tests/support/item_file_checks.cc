@@ -48,28 +48,18 @@ std::string upper(std::string s) {
   return s;
 }
 
-class CheckingFileSystem final : public calendarstore::FileSystem {
+class CheckingFileSystem final : public calendarstore::FileSystemWrapper {
  public:
-  explicit CheckingFileSystem(std::shared_ptr<FileSystem> base) : base_(std::move(base)) {}
-  int createFile(const std::filesystem::path& path, std::string_view bytes) override {
+  using FileSystemWrapper::FileSystemWrapper;
+  int createFile(const std::filesystem::path& path, std::string_view bytes, const calendarstore::FileAccess& access,
+                 calendarstore::FileStamp& written) override {
     if (bytes.starts_with("BEGIN:VCALENDAR")) {
       for (const std::string& fault : itemFileFaults(bytes)) {
         ADD_FAILURE() << "written item file breaks a rule: " << fault << "\n" << bytes;
       }
     }
-    return base_->createFile(path, bytes);
+    return FileSystemWrapper::createFile(path, bytes, access, written);
   }
-  int syncFile(const std::filesystem::path& path) override { return base_->syncFile(path); }
-  int rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
-    return base_->rename(from, to);
-  }
-  int syncFolder(const std::filesystem::path& folder) override { return base_->syncFolder(folder); }
-  int removeFile(const std::filesystem::path& path) override { return base_->removeFile(path); }
-  int makeFolder(const std::filesystem::path& folder) override { return base_->makeFolder(folder); }
-  int removeFolder(const std::filesystem::path& folder) override { return base_->removeFolder(folder); }
-
- private:
-  std::shared_ptr<FileSystem> base_;
 };
 
 }  // namespace
