@@ -85,11 +85,13 @@ void BM_PropertyReadWhileAnotherSessionFetchesColdStore(benchmark::State& state)
   shared.host->call(u"Zylo_OpenItemWithUID", {text(u"event"), text(u"single-7")}, 2);
   std::atomic<bool> done = false;
   std::atomic<int> coldFetches = 0;
+  std::atomic<int64_t> fetched = 0;
   std::thread fetcher([&] {
     while (!done) {
       shared.replaceStore(bench::openStore(100100));
       shared.host->call(u"Zylo_EventsFetch",
                         {timestamp(2026, 6, 1, 0, 0, 0), timestamp(2026, 7, 1, 0, 0, 0), text(u""), text(u"")}, 1);
+      fetched = shared.host->call(u"Zylo_GetItemCountForType", {text(u"event")}, 1).asNumber().truncated();
       ++coldFetches;
     }
   });
@@ -106,6 +108,7 @@ void BM_PropertyReadWhileAnotherSessionFetchesColdStore(benchmark::State& state)
   state.counters["median_ms"] = waits[waits.size() / 2];
   state.counters["p99_ms"] = waits[std::min(waits.size() - 1, waits.size() * 99 / 100)];
   state.counters["cold_fetches"] = coldFetches.load();
+  state.counters["occurrences_fetched"] = static_cast<double>(fetched.load());
 }
 BENCHMARK(BM_PropertyReadWhileAnotherSessionFetchesColdStore)->Iterations(2000)->Unit(benchmark::kMicrosecond);
 
