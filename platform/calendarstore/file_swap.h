@@ -81,7 +81,9 @@ struct SwapOutcome {
 
 struct SwapLimits {
   std::chrono::milliseconds patience{5000};
-  int attempts = 5;
+  // A save merges again each time another program changed the file under
+  // it; a peer rewriting the file faster than a save can finish is refused.
+  int attempts = 20;
 };
 
 SwapOutcome swapFile(FileSystem& files, const std::filesystem::path& target, const Merge& merge,

@@ -203,7 +203,7 @@ class OtherWriter(threading.Thread):
             mark += 1
             if self.replace(self.folder / name, mark):
                 self.last[name] = mark
-            time.sleep(self.rng.uniform(0.005, 0.03))
+            time.sleep(self.rng.uniform(0.02, 0.1))
 
     def replace(self, path, mark):
         try:

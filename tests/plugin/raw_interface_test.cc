@@ -104,7 +104,8 @@ TEST_F(RawInterfaceTest, StringsInitIdleFunctionAndShutdown) {
   FM_DataVect_PushBack(parms, argument, &err);
   FM_Data* result = FM_Data_Constructor1(&err);
   ASSERT_EQ(err.code, 0);
-  int environment = 0;
+  // zylo-host's environment is the calling session's id.
+  uintptr_t environment = 7;
   EXPECT_EQ(function(151, &environment, parms, result), 0);
   EXPECT_EQ(fmxhost::valueOf(result).asText(), u"Tessaly 1.0.4.0");
   for (FM_Data* d : {argument, result}) FM_Data_Delete(d, &err);
