@@ -35,16 +35,22 @@ foundation::String parameterFor(const NoticeQueue::Notice& notice) {
   return u"Deleted " + notice.uid;
 }
 
-// Never destroyed at process exit: the notification centre it would leave
-// may be gone by then.
 struct ListenerSlot {
   std::mutex lock;
   std::shared_ptr<QTXiCalNotificationListener> listener;
 };
-ListenerSlot& slot() {
-  static auto* slot = new ListenerSlot;
-  return *slot;
-}
+
+// Never destroyed at process exit, where the notification centre the
+// listener would leave may be gone already; made in place without a heap
+// allocation, so that an unloaded plug-in leaves nothing behind.
+union NeverDestroyed {
+  constexpr NeverDestroyed() : slot() {}
+  ~NeverDestroyed() {}
+  ListenerSlot slot;
+};
+constinit NeverDestroyed holder;
+
+ListenerSlot& slot() { return holder.slot; }
 
 }  // namespace
 
