@@ -20,9 +20,4 @@ void SessionTable::endSession(uintptr_t id) {
   sessions_.erase(it);
 }
 
-size_t SessionTable::size() const {
-  std::lock_guard guard(lock_);
-  return sessions_.size();
-}
-
 }  // namespace zylo

@@ -27,13 +27,12 @@ class SessionTable {
   std::shared_ptr<Session> sessionFor(uintptr_t id);
   // Forgets the session; a call of it still running keeps it until it ends.
   void endSession(uintptr_t id);
-  size_t size() const;
   bool withContexts() const { return withContexts_; }
 
  private:
   const ContextEnvironment environment_;
   const bool withContexts_;
-  mutable std::mutex lock_;
+  std::mutex lock_;
   std::map<uintptr_t, std::shared_ptr<Session>> sessions_;  // guarded by lock_
 };
 

@@ -106,11 +106,6 @@ void QTXiCalNotificationListener::handleQueuedNotifications() {
   for (const NoticeQueue::Notice& notice : waiting) startScript(notice);
 }
 
-uint64_t QTXiCalNotificationListener::droppedNotices() {
-  std::lock_guard guard(notificationLock_);
-  return notifications_.dropped();
-}
-
 void QTXiCalNotificationListener::startScript(const NoticeQueue::Notice& notice) {
   const FMX_StartScriptCall start = g_startScript.load();
   if (!start) return;

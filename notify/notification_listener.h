@@ -54,9 +54,6 @@ class QTXiCalNotificationListener {
   void setNames(fmx::TextRef database, fmx::TextRef script);
   void setRegistrant(std::weak_ptr<Session> session);
 
-  // Changes dropped because the queue was full.
-  uint64_t droppedNotices();
-
  private:
   bool onOwningThread();
   void startScript(const NoticeQueue::Notice& notice);
