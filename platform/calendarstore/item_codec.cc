@@ -73,6 +73,7 @@ class Writer {
     optDate(c.recurrenceId);
     flag(c.thisAndFuture);
     optional(c.rrule, [&](const std::string& r) { bytes(r); });
+    list(c.moreRrules, [&](const std::string& r) { bytes(r); });
     list(c.rdates, [&](const ExtraDate& e) {
       time(e.start);
       optDate(e.end);
@@ -188,6 +189,7 @@ class Reader {
     c.recurrenceId = optDate();
     c.thisAndFuture = flag();
     c.rrule = optional([&] { return bytes(); });
+    c.moreRrules = list([&] { return bytes(); });
     c.rdates = list([&] {
       ExtraDate e{time(), std::nullopt};
       e.end = optDate();
@@ -252,6 +254,7 @@ std::optional<std::string> encodeContents(const ItemRecord* record, std::string_
   w.flag(item.kind == ItemKind::kTask);
   w.component(item.main);
   w.list(item.overrides, [&](const ComponentRecord& c) { w.component(c); });
+  w.list(item.repairs, [&](const std::string& r) { w.bytes(r); });
   return w.finish();
 }
 
@@ -269,6 +272,7 @@ std::optional<FileContents> decodeContents(std::string_view bytes, ZoneTable& zo
     item.kind = r.flag() ? ItemKind::kTask : ItemKind::kEvent;
     item.main = r.component();
     item.overrides = r.list([&] { return r.component(); });
+    item.repairs = r.list([&] { return r.bytes(); });
     if (item.main.rrule && item.main.start) item.rule = ruleFromText(*item.main.rrule, *item.main.start);
     contents.item = std::move(item);
   }

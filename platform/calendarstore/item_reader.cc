@@ -44,8 +44,14 @@ class ComponentReader {
       icalparameter* range = icalproperty_get_first_parameter(p, ICAL_RANGE_PARAMETER);
       r.thisAndFuture = range && icalparameter_get_range(range) == ICAL_RANGE_THISANDFUTURE;
     }
-    if (icalproperty* p = icalcomponent_get_first_property(c, ICAL_RRULE_PROPERTY)) {
-      r.rrule = takeText(icalproperty_get_value_as_string_r(p));
+    for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_RRULE_PROPERTY); p;
+         p = icalcomponent_get_next_property(c, ICAL_RRULE_PROPERTY)) {
+      std::string rule = takeText(icalproperty_get_value_as_string_r(p));
+      if (!r.rrule) {
+        r.rrule = std::move(rule);
+      } else {
+        r.moreRrules.push_back(std::move(rule));
+      }
     }
     for (icalproperty* p = icalcomponent_get_first_property(c, ICAL_RDATE_PROPERTY); p;
          p = icalcomponent_get_next_property(c, ICAL_RDATE_PROPERTY)) {

@@ -53,6 +53,8 @@ struct ComponentRecord {
   std::optional<foundation::Date> recurrenceId;
   bool thisAndFuture = false;  // RANGE=THISANDFUTURE: the override reaches every later occurrence
   std::optional<std::string> rrule;  // the RRULE text
+  // Further RRULEs: the series is the union of every rule's dates.
+  std::vector<std::string> moreRrules;
   std::vector<ExtraDate> rdates;
   std::vector<foundation::Date> exdates;
   // Days excluded as dates (EXDATE;VALUE=DATE), as days since 1970 in the
@@ -75,6 +77,9 @@ struct ItemRecord {
   ComponentRecord main;
   std::vector<ComponentRecord> overrides;  // events only, by RECURRENCE-ID
   zylo::CalRecurrenceRule::Ptr rule;       // the model's view of the main RRULE
+  // What the reader mended to read the file as its sender meant it, one
+  // sentence each; listed for the administrator.
+  std::vector<std::string> repairs;
 };
 
 }  // namespace calendarstore
