@@ -47,7 +47,7 @@ class CalRecurrenceRule {
   // The parts of a rule the store read from a file, unchecked: a rule
   // written by another program may hold more than the initializers make.
   // `sourceRule` is its RRULE text, kept so the store can write it back
-  // unchanged; type kOther marks a rule the model cannot express.
+  // unchanged; type kOther marks a frequency the model has no name for.
   struct Parts {
     int type = kDaily;
     int interval = 1;

@@ -42,8 +42,10 @@ void ComponentEditor::setUrl(icalcomponent* c, const std::optional<foundation::U
   if (url) icalcomponent_add_property(c, icalproperty_new_url(foundation::toUtf8(url->absoluteString()).c_str()));
 }
 
-icaltimetype ComponentEditor::localTime(foundation::Date at, const foundation::TimeZone& zone,
-                                        bool asDate) const {
+icaltimetype ComponentEditor::localTime(foundation::Date at, const foundation::TimeZone& zone, bool asDate,
+                                        icalproperty_kind kind) const {
+  // An end date closes the day before it; every other date opens its day.
+  if (asDate && kind != ICAL_DTEND_PROPERTY) return icalTimeOf(foundation::splitAsStartOfDay(at, zone), true);
   return icalTimeOf(foundation::splitGregorian(at, zone), asDate);
 }
 
@@ -52,9 +54,9 @@ void ComponentEditor::setTime(icalcomponent* c, icalproperty_kind kind,
   removeAll(c, kind);
   if (!at) return;
   if (asDate) {
-    icalcomponent_add_property(c, newTimeProperty(kind, localTime(*at, *zone_, true)));
+    icalcomponent_add_property(c, newTimeProperty(kind, localTime(*at, *zone_, true, kind)));
   } else if (zoneName_) {
-    icalproperty* p = newTimeProperty(kind, localTime(*at, *zone_, false));
+    icalproperty* p = newTimeProperty(kind, localTime(*at, *zone_, false, kind));
     icalproperty_add_parameter(p, icalparameter_new_tzid(zoneName_->c_str()));
     icalcomponent_add_property(c, p);
   } else {
@@ -66,7 +68,7 @@ void ComponentEditor::setUtcTime(icalcomponent* c, icalproperty_kind kind,
                                  std::optional<foundation::Date> at) {
   removeAll(c, kind);
   if (!at) return;
-  icaltimetype t = localTime(*at, *foundation::fixedOffsetZone(0), false);
+  icaltimetype t = localTime(*at, *foundation::fixedOffsetZone(0), false, kind);
   t.zone = icaltimezone_get_utc_timezone();
   icalcomponent_add_property(c, newTimeProperty(kind, t));
 }
@@ -75,7 +77,7 @@ void ComponentEditor::addTimeLike(icalcomponent* c, icalproperty_kind kind, foun
                                   icalproperty* like, const ZonePtr& likeZone) {
   icalvalue* v = icalproperty_get_value(like);
   const icaltimetype reference = icalvalue_get_datetime(v);
-  icaltimetype t = localTime(at, *likeZone, reference.is_date);
+  icaltimetype t = localTime(at, *likeZone, reference.is_date, kind);
   if (!reference.is_date && icaltime_is_utc(reference)) t.zone = icaltimezone_get_utc_timezone();
   icalproperty* p = newTimeProperty(kind, t);
   if (icalparameter* tzid = icalproperty_get_first_parameter(like, ICAL_TZID_PARAMETER)) {

@@ -50,7 +50,8 @@ class ComponentEditor {
   static void removeAll(icalcomponent* c, icalproperty_kind kind);
 
  private:
-  icaltimetype localTime(foundation::Date at, const foundation::TimeZone& zone, bool asDate) const;
+  icaltimetype localTime(foundation::Date at, const foundation::TimeZone& zone, bool asDate,
+                         icalproperty_kind kind) const;
 
   ZonePtr zone_;
   std::optional<std::string> zoneName_;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/calendarstore/ical_ptr.h"
+#include "platform/calendarstore/item_parsing.h"
 #include "platform/calendarstore/text_forms.h"
 #include "platform/foundation/civil_days.h"
 
@@ -298,8 +299,7 @@ ComponentRecord readComponent(icalcomponent* component, icalcomponent* calendar,
 
 ReadOutcome readItemFile(std::string_view bytes, ZoneTable& zones) {
   if (bytes.find('\0') != std::string_view::npos) return {std::nullopt, "the file is not text"};
-  const std::string text(bytes);
-  ComponentPtr calendar(icalparser_parse_string(text.c_str()));
+  ComponentPtr calendar = parseItemText(bytes);
   return readItemCalendar(calendar.get(), zones);
 }
 

@@ -2,7 +2,6 @@
 
 #include <libical/ical.h>
 
-
 #include "platform/calendarstore/ical_ptr.h"
 #include "platform/calendarstore/ical_time.h"
 #include "platform/calendarstore/series_edit.h"
@@ -22,11 +21,6 @@ std::vector<int> listOf(const short (&values)[N]) {
   return list;
 }
 
-template <size_t N>
-bool used(const short (&values)[N]) {
-  return values[0] != ICAL_RECURRENCE_ARRAY_MAX;
-}
-
 int typeOf(icalrecurrencetype_frequency f) {
   switch (f) {
     case ICAL_DAILY_RECURRENCE: return CalRecurrenceRule::kDaily;
@@ -40,6 +34,24 @@ int typeOf(icalrecurrencetype_frequency f) {
 const char* frequencyName(int type) {
   constexpr const char* kNames[] = {"DAILY", "WEEKLY", "MONTHLY", "YEARLY"};
   return type >= 0 && type <= 3 ? kNames[type] : "DAILY";
+}
+
+// The host hands a date as its first second: an end at the first second of
+// a day in the event's zone names that whole day, which the series runs
+// through (the day's last second, or the date itself for all-day events).
+icaltimetype untilOfEnd(foundation::Date end, const StoredTime& start) {
+  const foundation::LocalDateTime l = foundation::splitGregorian(end, *start.zone);
+  if (l.hour != 0 || l.minute != 0 || l.second != 0) return untilAt(end, start);
+  if (start.isDate) return icalTimeOf(l, true);
+  return untilAt(start.zone->dateFromLocal({l.year, l.month, l.day, 23, 59, 59}), start);
+}
+
+// The end a script set as a date reads back as that date: an UNTIL at the
+// last second of a day in the event's zone stands for the day's first.
+foundation::Date namedEnd(foundation::Date until, const StoredTime& start) {
+  const foundation::LocalDateTime l = foundation::splitGregorian(until, *start.zone);
+  if (l.hour != 23 || l.minute != 59 || l.second != 59) return until;
+  return start.zone->dateFromLocal({l.year, l.month, l.day, 0, 0, 0});
 }
 
 std::string joined(const std::vector<std::string>& parts) {
@@ -65,7 +77,7 @@ CalRecurrenceRule::Ptr ruleFromText(const std::string& rrule, const StoredTime& 
   p.sourceRule = rrule;
   if (rrule.find("WKST=") != std::string::npos) p.firstDayOfTheWeek = r.week_start;
   if (!icaltime_is_null_time(r.until)) {
-    p.end = zylo::CalRecurrenceEnd::recurrenceEndWithEndDate(untilInstant(r.until, start, false));
+    p.end = zylo::CalRecurrenceEnd::recurrenceEndWithEndDate(namedEnd(untilInstant(r.until, start, false), start));
   } else if (r.count > 0) {
     p.end = zylo::CalRecurrenceEnd::recurrenceEndWithOccurrenceCount(r.count);
   }
@@ -81,9 +93,8 @@ CalRecurrenceRule::Ptr ruleFromText(const std::string& rrule, const StoredTime& 
   }
   p.daysOfTheMonth = listOf(r.by_month_day);
   p.monthsOfTheYear = listOf(r.by_month);
-  const bool beyondModel = used(r.by_second) || used(r.by_minute) || used(r.by_hour) ||
-                           used(r.by_year_day) || used(r.by_week_no) || used(r.by_set_pos);
-  if (beyondModel) p.type = CalRecurrenceRule::kOther;
+  // Parts the model has no place for (BYSETPOS, BYYEARDAY, ...) stay in the
+  // kept text; the type still names the rule's frequency.
   return CalRecurrenceRule::fromStore(std::move(p));
 }
 
@@ -108,7 +119,7 @@ std::string ruleText(const CalRecurrenceRule& rule, const StoredTime& start) {
   }
   if (const auto& end = rule.recurrenceEnd()) {
     if (end->usesEndDate()) {
-      text += ";UNTIL=" + takeText(icaltime_as_ical_string_r(untilAt(*end->endDate(), start)));
+      text += ";UNTIL=" + takeText(icaltime_as_ical_string_r(untilOfEnd(*end->endDate(), start)));
     } else if (end->occurrenceCount() > 0) {
       text += ";COUNT=" + std::to_string(end->occurrenceCount());
     }

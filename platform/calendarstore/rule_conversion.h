@@ -16,13 +16,16 @@ namespace calendarstore {
 // second or, with `wholeDay`, its last.
 foundation::Date untilInstant(const icaltimetype& until, const StoredTime& start, bool wholeDay);
 
-// The model's view of an RRULE of an event starting at `start`. A rule the
-// model cannot express fully has type kOther and keeps its text.
+// The model's view of an RRULE of an event starting at `start`: its
+// frequency's type (kOther for one the model has no name for, such as
+// HOURLY) and the parts the model holds; the text is kept whole for what
+// the model cannot express.
 zylo::CalRecurrenceRule::Ptr ruleFromText(const std::string& rrule, const StoredTime& start);
 
 // The RRULE text of a rule: the text it was read from when it has one,
 // else built from its parts; an end date is written in UTC, or as a date
-// for an all-day event.
+// for an all-day event. An end at midnight in the event's zone is a date
+// the series runs through, and reads back as that midnight.
 std::string ruleText(const zylo::CalRecurrenceRule& rule, const StoredTime& start);
 
 }  // namespace calendarstore

@@ -346,7 +346,9 @@ void VdirCalendarStore::rescanCalendar(CalendarEntry& entry) {
     std::optional<ItemFile> read;
     if (indexed && stamped && indexed->stamp == stampOf(st)) read = fromIndex(folder / name, *indexed);
     if (!read) read = readFile(folder / name);
-    noteExternalChange(known != entry.files.end() ? known->second.item.get() : nullptr, read->item.get());
+    if (known == entry.files.end() || !sameContents(known->second, *read)) {
+      noteExternalChange(known != entry.files.end() ? known->second.item.get() : nullptr, read->item.get());
+    }
     if (known != entry.files.end()) entry.files.erase(known);
     files.emplace_hint(files.end(), name, std::move(*read));
   }
@@ -357,6 +359,14 @@ void VdirCalendarStore::rescanCalendar(CalendarEntry& entry) {
     if (index_) index_->remove(calendar, name);
   }
   entry.files = std::move(files);
+}
+
+// The fingerprints when both are known, else what was read from them (a
+// reading from the index has no fingerprint).
+bool VdirCalendarStore::sameContents(const ItemFile& before, const ItemFile& after) const {
+  if (before.print && after.print) return *before.print == *after.print;
+  const auto was = encodeContents(before.item.get(), before.problem, zones_);
+  return was && was == encodeContents(after.item.get(), after.problem, zones_);
 }
 
 // Only the store's own writes update the index without a rescan, so what a
@@ -423,14 +433,14 @@ VdirCalendarStore::ItemFile VdirCalendarStore::readFile(const fs::path& path) {
   FileBytes file = readBytes(path);
   // A file that cannot be read now may become readable with its stamp
   // unchanged (its permissions change), so only what its bytes say is kept.
-  if (file.problem) return {file.stamp, nullptr, file.problem};
+  if (file.problem) return {file.stamp, nullptr, file.problem, std::nullopt};
   return itemOf(path, file.stamp, file.bytes);
 }
 
 VdirCalendarStore::ItemFile VdirCalendarStore::itemOf(const fs::path& path, const FileStamp& stamp,
                                                       const std::string& bytes) {
   ReadOutcome read = readItemFile(bytes, zones_);
-  ItemFile item{stamp, nullptr, read.problem};
+  ItemFile item{stamp, nullptr, read.problem, fingerprintOf(bytes)};
   if (read.item) {
     if (read.item->main.rrule && read.item->main.start) {
       read.item->rule = ruleFromText(*read.item->main.rrule, *read.item->main.start);
@@ -440,7 +450,7 @@ VdirCalendarStore::ItemFile VdirCalendarStore::itemOf(const fs::path& path, cons
   if (index_) {
     if (auto contents = encodeContents(item.item.get(), item.problem, zones_)) {
       std::optional<uint64_t> print;
-      if (stamp.modified > realTimeNanoseconds() - kSameTickNanoseconds) print = fingerprintOf(bytes);
+      if (stamp.modified > realTimeNanoseconds() - kSameTickNanoseconds) print = item.print;
       index_->put(path.parent_path().filename().string(), path.filename().string(),
                   {stamp, print, std::move(*contents)});
     }
@@ -458,7 +468,7 @@ std::optional<VdirCalendarStore::ItemFile> VdirCalendarStore::fromIndex(const fs
   }
   std::optional<FileContents> contents = decodeContents(row.contents, zones_);
   if (!contents) return std::nullopt;
-  ItemFile file{row.stamp, nullptr, std::move(contents->problem)};
+  ItemFile file{row.stamp, nullptr, std::move(contents->problem), row.contentPrint};
   if (contents->item) file.item = std::make_shared<const ItemRecord>(std::move(*contents->item));
   return file;
 }

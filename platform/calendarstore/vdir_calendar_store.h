@@ -97,6 +97,7 @@ class VdirCalendarStore final : public zylo::CalendarStore {
     FileStamp stamp;
     std::shared_ptr<const ItemRecord> item;  // null when the file is not an item
     std::string problem;
+    std::optional<uint64_t> print;  // the bytes' fingerprint, when they were read
   };
   struct CalendarEntry {
     CalendarInfo info;
@@ -147,6 +148,9 @@ class VdirCalendarStore final : public zylo::CalendarStore {
   std::shared_ptr<zylo::CalTask> taskObject(const ItemLocation& at,
                                             std::shared_ptr<zylo::CalCalendar> calendar) const;
   void noteExternalChange(const ItemRecord* before, const ItemRecord* after);
+  // Whether two readings of a file hold the same: a file touched without a
+  // change is no change.
+  bool sameContents(const ItemFile& before, const ItemFile& after) const;
   std::vector<const CalendarEntry*> entriesOf(const zylo::CalendarList& calendars) const;
   std::filesystem::path folderOf(const CalendarEntry& entry) const { return root_ / entry.info.folderName; }
 

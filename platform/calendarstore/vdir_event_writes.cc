@@ -65,12 +65,9 @@ void applyTextFields(ComponentEditor& editor, icalcomponent* c, const zylo::CalE
 // day after its first: counted in calendar days, so that the day the clocks
 // change is a day too.
 Date dayAfterLastDay(Date start, std::optional<Date> end, const foundation::TimeZone& zone) {
-  auto dayOf = [&](Date at) {
-    const auto l = foundation::splitGregorian(at, zone);
-    return foundation::daysFromCivil(l.year, l.month, l.day);
-  };
-  const int64_t first = dayOf(start);
-  int64_t after = end ? dayOf(*end) : first + 1;
+  auto dayOf = [&](const foundation::LocalDateTime& l) { return foundation::daysFromCivil(l.year, l.month, l.day); };
+  const int64_t first = dayOf(foundation::splitAsStartOfDay(start, zone));
+  int64_t after = end ? dayOf(foundation::splitGregorian(*end, zone)) : first + 1;
   if (end && foundation::wallSeconds(foundation::splitGregorian(*end, zone)) % 86400 != 0) ++after;
   const auto civil = foundation::civilFromDays(std::max(after, first + 1));
   return zone.dateFromLocal({static_cast<int>(civil.year), civil.month, civil.day, 0, 0, 0});
@@ -220,6 +217,8 @@ bool VdirCalendarStore::saveNewEvent(zylo::CalEvent& e, CalendarEntry& entry, zy
   e.setUid(foundation::fromUtf8(uid));
   e.setStoreFile(entry.info.folderName + "/" + *fileName);
   e.clearChanges();
+  // As the file now holds it: its date stamp, and its days as written.
+  reloadEvent(e, std::nullopt);
   return true;
 }
 
@@ -365,6 +364,8 @@ bool VdirCalendarStore::removeEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo:
     SeriesFile series(stored.calendar.get(), zones_);
     if (span == zylo::CalSpan::kThisEvent) {
       series.exclude(original);
+      // A series with no occurrence left goes with its file.
+      if (!firstOccurrence(series.record())) return ItemEdit{Swap::remove()};
     } else {
       series.endBefore(original);
     }

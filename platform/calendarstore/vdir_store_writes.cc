@@ -5,6 +5,7 @@
 #include "platform/calendarstore/ical_ptr.h"
 #include "platform/calendarstore/item_identity.h"
 #include "platform/calendarstore/item_lock.h"
+#include "platform/calendarstore/item_parsing.h"
 #include "platform/calendarstore/item_reader.h"
 #include "platform/calendarstore/vdir_calendar_store.h"
 #include "platform/calendarstore/write_support.h"
@@ -104,7 +105,7 @@ std::optional<VdirCalendarStore::StoredFile> VdirCalendarStore::parseStored(Cale
                                                                             const FileVersion& file,
                                                                             const String& what,
                                                                             zylo::StoreError& error) {
-  ComponentPtr parsed(icalparser_parse_string(file.bytes.c_str()));
+  ComponentPtr parsed = parseItemText(file.bytes);
   std::optional<OriginalText> original = OriginalText::mark(parsed.get(), file.bytes);
   ReadOutcome read = readItemCalendar(parsed.get(), zones_);
   if (!read.item) {
@@ -201,6 +202,7 @@ bool VdirCalendarStore::saveTask(zylo::CalTask& t, zylo::StoreError& error) {
     if (!fileName) return false;
     t.setUid(foundation::fromUtf8(uid));
     t.setStoreFile(target->info.folderName + "/" + *fileName);
+    t.setDateStamp(now);  // the DTSTAMP just written
     t.clearChanges();
     return true;
   }

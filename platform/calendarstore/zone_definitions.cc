@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "platform/calendarstore/ical_time.h"
+#include "platform/calendarstore/zone_observances.h"
 #include "platform/calendarstore/zone_table.h"
 
 namespace calendarstore {
@@ -67,37 +68,17 @@ bool reachesBack(icalcomponent* vtimezone, const Fields& at) {
   return false;
 }
 
-icalcomponent* builtinDefinition(const std::string& name) {
-  icaltimezone* zone = icaltimezone_get_builtin_timezone(name.c_str());
-  return zone ? icaltimezone_get_component(zone) : nullptr;
-}
-
 // The zone's definition from a day before `from` on, named `tzid`.
 icalcomponent* definitionFrom(const std::string& tzid, const Fields& from) {
-  icalcomponent* builtin = builtinDefinition(ianaNameOf(tzid));
-  if (builtin == nullptr) return nullptr;
-  icalcomponent* copy = icalcomponent_new_clone(builtin);
-  icaltimetype cut = icaltime_null_time();
-  std::tie(cut.year, cut.month, cut.day, std::ignore, std::ignore, std::ignore) = from;
-  // A block cut off after libical's last rule year loses its daylight-
-  // saving rules: one cut then reaches later years through its rules.
-  if (cut.year > kLastRuleYear) cut.year = kLastRuleYear, cut.month = 1, cut.day = 1;
-  cut.zone = icaltimezone_get_utc_timezone();
-  if (cut.year > 1) icaltime_adjust(&cut, -1, 0, 0, 0);
-  icaltimezone_truncate_vtimezone(copy, cut, icaltime_null_time(), 0);
-  // libical names its definitions with a vendor prefix that other programs
-  // skip, and marks them with a location of its own; the file's own TZID is
-  // what its times name.
-  for (icalproperty* p = icalcomponent_get_first_property(copy, ICAL_ANY_PROPERTY); p;) {
-    icalproperty* next = icalcomponent_get_next_property(copy, ICAL_ANY_PROPERTY);
-    if (icalproperty_isa(p) == ICAL_TZID_PROPERTY || icalproperty_isa(p) == ICAL_X_PROPERTY) {
-      icalcomponent_remove_property(copy, p);
-      icalproperty_free(p);
-    }
-    p = next;
-  }
-  icalcomponent_add_property(copy, icalproperty_new_tzid(tzid.c_str()));
-  return copy;
+  const auto zone = foundation::namedZone(ianaNameOf(tzid));
+  if (zone == nullptr) return nullptr;
+  foundation::LocalDateTime l;
+  std::tie(l.year, l.month, l.day, l.hour, l.minute, l.second) = from;
+  // libical reads a VTIMEZONE's rules no further than its last rule year: a
+  // block for later times starts then and reaches them through its rules.
+  if (l.year > kLastRuleYear) l = {kLastRuleYear, 1, 1, 0, 0, 0};
+  const std::string text = vtimezoneText(tzid, *zone, zone->dateFromLocal(l));
+  return icalcomponent_new_from_string(text.c_str());
 }
 
 }  // namespace
@@ -113,7 +94,7 @@ bool isUtcName(std::string_view name) {
   return false;
 }
 
-bool hasDefinition(const std::string& name) { return builtinDefinition(name) != nullptr; }
+bool hasDefinition(const std::string& name) { return foundation::namedZone(name) != nullptr; }
 
 void fitVtimezones(icalcomponent* calendar) {
   std::map<std::string, Fields> earliest;

@@ -1,6 +1,6 @@
-// The VTIMEZONE blocks of an item file: made from libical's definitions of
-// the IANA zones, holding each zone's changes from the file's earliest time
-// on rather than its whole history.
+// The VTIMEZONE blocks of an item file: made from the system's zoneinfo,
+// holding each zone's changes from the file's earliest time on rather than
+// its whole history (see zone_observances.h).
 //
 // Not thread-safe: libical is called under the store's lock.
 #ifndef ZYLO_PLATFORM_CALENDARSTORE_ZONE_DEFINITIONS_H_
@@ -17,7 +17,8 @@ namespace calendarstore {
 // "Etc/UTC", "Zulu", ...): times in it are written as UTC times.
 bool isUtcName(std::string_view name);
 
-// Whether a VTIMEZONE can be made for the IANA zone `name`.
+// Whether a VTIMEZONE can be made for the IANA zone `name` (the system's
+// zoneinfo knows it).
 bool hasDefinition(const std::string& name);
 
 // Gives each TZID that a time of `calendar` names a VTIMEZONE reaching back

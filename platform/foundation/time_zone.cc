@@ -158,4 +158,8 @@ LocalDateTime splitGregorian(Date date, const TimeZone& zone) {
   return localFields(date.time_since_epoch().count() + zone.secondsFromGMT(date));
 }
 
+LocalDateTime splitAsStartOfDay(Date date, const TimeZone& zone) {
+  return localFields(date.time_since_epoch().count() + zone.secondsFromGMT(date - std::chrono::seconds{1}));
+}
+
 }  // namespace foundation

@@ -56,6 +56,11 @@ std::shared_ptr<const TimeZone> systemDefaultZone();
 
 // The wall-clock fields of `date` in `zone`.
 LocalDateTime splitGregorian(Date date, const TimeZone& zone);
+// The same for the start of an all-day span: an instant at which the offset
+// changes is read with the offset before the change, as `dateFromLocal`
+// reads a skipped time, so that the midnight of a day the zone skipped
+// (Pacific/Apia's 30 December 2011) names that day, not the next.
+LocalDateTime splitAsStartOfDay(Date date, const TimeZone& zone);
 
 }  // namespace foundation
 

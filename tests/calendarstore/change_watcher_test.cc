@@ -79,6 +79,22 @@ TEST_F(ChangeWatcherTest, OtherProgramsChangesAreReportedByKind) {
   EXPECT_EQ(seen, (std::vector<std::u16string>{u"m"}));
 }
 
+// A file touched, or written again with the same bytes, is no change; the
+// change after it still is.
+TEST_F(ChangeWatcherTest, AFileTouchedWithoutAChangeIsNotReported) {
+  const auto path = root_ / "cal" / "old.ics";
+  const std::string bytes = readFile("cal/old.ics");
+  std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + 5s);
+  EXPECT_FALSE(next(500ms));
+  writeItem("cal", "old.ics", "BEGIN:VEVENT\nUID:old\nDTSTART:20260620T080000Z\nEND:VEVENT\n");
+  EXPECT_EQ(readFile("cal/old.ics"), bytes);
+  EXPECT_FALSE(next(500ms));
+  writeItem("cal", "old.ics", "BEGIN:VEVENT\nUID:old\nDTSTART:20260620T090000Z\nEND:VEVENT\n");
+  auto updated = next();
+  ASSERT_TRUE(updated);
+  EXPECT_EQ(under(*updated, kUpdatedRecordsKey), (std::vector<std::u16string>{u"old"}));
+}
+
 TEST_F(ChangeWatcherTest, EventsChangedTogetherGiveOneNoticeEach) {
   // Faster than the watcher waits for a change to settle, as a sync writes.
   writeItem("cal", "a.ics", "BEGIN:VEVENT\nUID:a\nDTSTART:20260621T080000Z\nEND:VEVENT\n");

@@ -90,7 +90,11 @@ TEST_F(RecurrenceTest, RulesBeyondTheModelStillExpand) {
   auto p = store_->eventWithUID(u"p", std::nullopt);
   ASSERT_NE(p, nullptr);
   ASSERT_NE(p->recurrenceRule(), nullptr);
-  EXPECT_EQ(p->recurrenceRule()->recurrenceType(), zylo::CalRecurrenceRule::kOther);
+  // khal's "last weekday of the month": a monthly rule whose BYSETPOS stays in the kept text.
+  EXPECT_EQ(p->recurrenceRule()->recurrenceType(), zylo::CalRecurrenceRule::kMonthly);
+  EXPECT_NE(p->recurrenceRule()->sourceRule().value_or("").find("BYSETPOS=-1"), std::string::npos);
+  EXPECT_EQ(store_->eventWithUID(u"h", std::nullopt)->recurrenceRule()->recurrenceType(),
+            zylo::CalRecurrenceRule::kOther);
   EXPECT_EQ(startsOf(events(utc(2026, 1, 1), utc(2026, 4, 1))).size(), 3u + 3u);
   EXPECT_EQ(events(utc(2026, 6, 15), utc(2026, 6, 16))->size(), 3u + 0u);
   auto f = store_->eventWithUID(u"f", std::nullopt)->recurrenceRule();

@@ -83,6 +83,9 @@ SHAPES = [
                  "end:occurrencecount": "10", "end:usesenddate": "False"}),
     Shape("daily until a date", at10(2028, 3, 20), "DAILY", 1, end=at10(2028, 4, 2),
           reads={"recurrencetype": "daily", "end:usesenddate": "True", "end:occurrencecount": "0"}),
+    Shape("daily until a date given as a date: that day included", at10(2028, 3, 20), "daily", 2,
+          end=datetime.datetime(2028, 4, 1),
+          reads={"recurrencetype": "daily", "end:usesenddate": "True"}),
     Shape("weekly on the start's day, every other week", at10(2028, 1, 4), "Weekly", 2,
           reads={"recurrencetype": "weekly", "recurrenceinterval": "2", "daysoftheweek": "",
                  "hasend": "False", "end:usesenddate": "never"}),
@@ -207,6 +210,8 @@ def main():
                 assert want, f"{shape.name}: {rule_line} gives no occurrence"
                 assert got == want, (f"{shape.name}: {rule_line}\n  fetched  {got}\n"
                                      f"  expected {want}")
+                if shape.end and shape.end.time() == datetime.time():
+                    assert got[-1].date() == shape.end.date(), f"{shape.name}: {rule_line} ends {got[-1]}"
                 print(f"ok   {shape.name}: {rule_line}, {len(got)} occurrences")
             except AssertionError as e:
                 failures += 1

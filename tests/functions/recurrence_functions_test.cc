@@ -165,8 +165,9 @@ TEST_F(RecurrenceFunctionsTest, RulesBeyondTheModelAnswerWhatItHolds) {
   EXPECT_EQ(read(u"recurrencetype"), u"");
   EXPECT_EQ(read(u"recurrenceinterval"), u"4");
   EXPECT_EQ(textOf(readEnd(u"occurrencecount")), u"3");
+  // khal's "last weekday of the month": monthly, its BYSETPOS beyond the model.
   open(u"lastworkday");
-  EXPECT_EQ(read(u"recurrencetype"), u"");
+  EXPECT_EQ(read(u"recurrencetype"), u"monthly");
   EXPECT_EQ(read(u"nthweekdaysofthemonth"), u"0,2\r0,3\r0,4\r0,5\r0,6");
   open(u"twodays");
   EXPECT_EQ(read(u"recurrencetype"), u"monthly");

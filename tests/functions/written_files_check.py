@@ -6,8 +6,9 @@ control characters, an address outside ASCII, a far year, the UTC and
 London zones, an edit of a file khal wrote) run over a copy of the example
 calendars. Each file they create or change must parse with python-icalendar
 and keep the file rules: CR LF line ends, lines of at most 75 octets, no
-control characters, a VTIMEZONE for every TZID, and no zone history older
-than the file needs. When khal is installed it writes an event first and
+control characters, a VTIMEZONE for every TZID that zoneinfo agrees with
+(every onset, and DAYLIGHT exactly for daylight time), and no zone history
+older than the file needs. When khal is installed it writes an event first and
 reads the calendars afterwards: what it wrote and Zylo did not change must
 still read the same. When todoman is installed, a task goes the same way
 there and back.
@@ -23,7 +24,10 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import zoneinfo
+from datetime import datetime, timedelta, timezone
 
+from dateutil.rrule import rrulestr
 from icalendar import Calendar
 
 KHAL = shutil.which("khal")
@@ -69,6 +73,35 @@ def stamp(year, month, day, hour):
     return f"Timestamp ( Date ( {month} ; {day} ; {year} ) ; Time ( {hour} ; 0 ; 0 ) )"
 
 
+def zone_faults(zone, first_year):
+    """How a VTIMEZONE disagrees with zoneinfo: each onset its blocks name
+    (expanded for 15 years) must change from TZOFFSETFROM to TZOFFSETTO at
+    that instant, into daylight time exactly when the block says DAYLIGHT."""
+    tzid = str(zone["TZID"])
+    try:
+        info = zoneinfo.ZoneInfo(tzid)
+    except (zoneinfo.ZoneInfoNotFoundError, ValueError):
+        return []
+    faults = []
+    for block in zone.subcomponents:
+        start = block["DTSTART"].dt.replace(tzinfo=None)
+        offset_from, offset_to = block["TZOFFSETFROM"].td, block["TZOFFSETTO"].td
+        onsets = [start]
+        if "RRULE" in block:
+            rule = rrulestr(block["RRULE"].to_ical().decode(), dtstart=start)
+            onsets = rule.between(start, datetime(max(first_year, start.year) + 15, 1, 1), inc=True)
+        for local in onsets:
+            at = (local - offset_from).replace(tzinfo=timezone.utc).astimezone(info)
+            before = (at - timedelta(seconds=1)).astimezone(info)
+            daylight = at.dst() != timedelta(0)
+            if at.utcoffset() != offset_to or (offset_from != offset_to and before.utcoffset() != offset_from):
+                faults.append(f"{tzid} {block.name} {local}: {offset_from}->{offset_to}, zoneinfo "
+                              f"{before.utcoffset()}->{at.utcoffset()}")
+            if daylight != (block.name == "DAYLIGHT"):
+                faults.append(f"{tzid} {local}: labelled {block.name}, zoneinfo dst {at.dst()}")
+    return faults
+
+
 def file_faults(path, data):
     """The rules a written file breaks, as texts."""
     faults = []
@@ -97,8 +130,9 @@ def file_faults(path, data):
             first_year[tzid] = min(first_year.get(tzid, 9999), year)
     for tzid, zone in zones.items():
         size = len(zone.to_ical())
-        if first_year.get(tzid, 0) >= 1990 and size > 1536:
+        if first_year.get(tzid, 0) >= 1990 and size > 640:
             faults.append(f"VTIMEZONE {tzid} holds {size} octets")
+        faults += zone_faults(zone, first_year.get(tzid, 2000))
     return faults
 
 
@@ -176,6 +210,9 @@ def main():
         far = host.eval(*new_event('"Far"', stamp(3500, 7, 1, 10)))[-1]
         utc = host.eval(*new_event('"In UTC"', stamp(2026, 7, 2, 10)), zone="UTC")[-1]
         london = host.eval(*new_event('"In London"', stamp(2026, 7, 3, 10)), zone="Europe/London")[-1]
+        sydney = host.eval(*new_event('"In Sydney"', stamp(2026, 1, 3, 10)), zone="Australia/Sydney")[-1]
+        blanks = host.eval(*new_event('"  two before, two after  "', stamp(2026, 7, 4, 10),
+                                      ("location", '" ¶room 4¶ "')))[-1]
         if KHAL:
             khal_uid = re.search(rb"UID:(\S+)", next(
                 b for b in before.values() if b"Written by khal" in b)).group(1).decode()
@@ -204,7 +241,15 @@ def main():
         data, event = event_of(utc)
         assert b"DTSTART:20260702T100000Z\r\n" in data and b"TZID" not in data, data
         data, event = event_of(london)
-        assert b"TZID:Europe/London\r\n" in data and len(data) < 1800, data
+        assert b"TZID:Europe/London\r\n" in data and len(data) < 1200, data
+        data, event = event_of(sydney)
+        assert b"BEGIN:VTIMEZONE\r\nTZID:Australia/Sydney\r\nBEGIN:DAYLIGHT\r\n" in data, data
+        data, event = event_of(blanks)
+        assert str(event["SUMMARY"]) == "  two before, two after  ", event["SUMMARY"]
+        assert str(event["LOCATION"]) == " \nroom 4\n ", event["LOCATION"]
+        read = host.eval(f'Zylo_OpenItemWithUID ( "event" ; {quoted(blanks)} ; "" )',
+                         'Zylo_GetProperty ( "event" ; "title" )', 'Zylo_GetProperty ( "event" ; "location" )')
+        assert read[1:] == ["  two before, two after  ", " \rroom 4\r "], read
 
         if KHAL:
             data, event = event_of(khal_uid)
