@@ -88,7 +88,9 @@ def zone_faults(zone, first_year):
         offset_from, offset_to = block["TZOFFSETFROM"].td, block["TZOFFSETTO"].td
         onsets = [start]
         if "RRULE" in block:
-            rule = rrulestr(block["RRULE"].to_ical().decode(), dtstart=start)
+            # An UNTIL in UTC read as local time: at most the last onset goes unchecked.
+            text = re.sub(r"(UNTIL=\d{8}T\d{6})Z", r"\1", block["RRULE"].to_ical().decode())
+            rule = rrulestr(text, dtstart=start)
             onsets = rule.between(start, datetime(max(first_year, start.year) + 15, 1, 1), inc=True)
         for local in onsets:
             at = (local - offset_from).replace(tzinfo=timezone.utc).astimezone(info)
