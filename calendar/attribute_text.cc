@@ -14,6 +14,13 @@ foundation::OptionalString dateAttribute(const std::optional<foundation::Date>& 
   return foundation::describeDate(*date, zone);
 }
 
+foundation::OptionalString dayAttribute(const std::optional<foundation::Date>& date,
+                                        const foundation::TimeZone& zone) {
+  if (!date) return std::nullopt;
+  const int before = zone.secondsFromGMT(*date - std::chrono::seconds{1});
+  return foundation::describeDate(*date, *foundation::fixedOffsetZone(before));
+}
+
 foundation::OptionalString urlAttribute(const std::optional<foundation::Url>& url) {
   if (!url) return std::nullopt;
   return url->absoluteString();

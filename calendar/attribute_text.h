@@ -17,6 +17,11 @@ foundation::String truthText(bool value);
 // Date text in `zone`; none for no date.
 foundation::OptionalString dateAttribute(const std::optional<foundation::Date>& date,
                                          const foundation::TimeZone& zone);
+// The start of an all-day span: the same, but an instant at which the
+// zone's offset changes is described in the offset before the change, so
+// that a day the zone skipped reads as itself (see splitAsStartOfDay).
+foundation::OptionalString dayAttribute(const std::optional<foundation::Date>& date,
+                                        const foundation::TimeZone& zone);
 // The URL as absolute text; none for no URL.
 foundation::OptionalString urlAttribute(const std::optional<foundation::Url>& url);
 // "%d".

@@ -15,13 +15,15 @@ using foundation::TimeZone;
 
 const std::array<Attribute<CalEvent>, 10> kEventAttributes{{
     {u"startdate",
-     [](const CalEvent& e, const TimeZone& z) { return dateAttribute(e.startDate(), z); }},
+     [](const CalEvent& e, const TimeZone& z) {
+       return e.isAllDay() ? dayAttribute(e.startDate(), z) : dateAttribute(e.startDate(), z);
+     }},
     {u"enddate",
      [](const CalEvent& e, const TimeZone& z) { return dateAttribute(e.endDate(), z); }},
     {u"occurrence",
      [](const CalEvent& e, const TimeZone& z) -> OptionalString {
        if (!e.recurrenceRule()) return std::nullopt;
-       return dateAttribute(e.occurrence(), z);
+       return e.isAllDay() ? dayAttribute(e.occurrence(), z) : dateAttribute(e.occurrence(), z);
      }},
     {u"uid", [](const CalEvent& e, const TimeZone&) -> OptionalString { return e.uid(); }},
     {u"attendeecount",

@@ -61,7 +61,17 @@ void FunctionFrame::answerDateFromText(const foundation::OptionalString& text) {
 
 void FunctionFrame::answerTimestampFromText(const foundation::OptionalString& text) {
   if (!text) return;
-  if (auto date = foundation::dateWithString(*text)) answerTimestamp(*date);
+  const auto date = foundation::dateWithString(*text);
+  if (!date) return;
+  // A text in the offset before a change at its instant (an all-day start
+  // on a day the zone skipped) keeps the wall-clock fields it names.
+  const foundation::TimeZone& zone = *platformServices().timeZone;
+  const auto before = foundation::fixedOffsetZone(zone.secondsFromGMT(*date - std::chrono::seconds{1}));
+  if (before->secondsFromGMT(*date) != zone.secondsFromGMT(*date) && *text == foundation::describeDate(*date, *before)) {
+    writeTimestamp(result_, *date, *before);
+    return;
+  }
+  answerTimestamp(*date);
 }
 
 void FunctionFrame::finish() {

@@ -215,6 +215,12 @@ def main():
         sydney = host.eval(*new_event('"In Sydney"', stamp(2026, 1, 3, 10)), zone="Australia/Sydney")[-1]
         blanks = host.eval(*new_event('"  two before, two after  "', stamp(2026, 7, 4, 10),
                                       ("location", '" ¶room 4¶ "')))[-1]
+        # Pacific/Apia skipped 30 December 2011: an all-day event there keeps that date.
+        apia = host.eval(*new_event('"Skipped day"', "Date ( 12 ; 30 ; 2011 )", ("isallday", "\"true\"")),
+                         zone="Pacific/Apia")[-1]
+        read = host.eval(f'Zylo_OpenItemWithUID ( "event" ; {quoted(apia)} ; "" )',
+                         'Zylo_GetProperty ( "event" ; "startdate" )', zone="Pacific/Apia")
+        assert read[1] == "2011-12-30 00:00:00", read
         if KHAL:
             khal_uid = re.search(rb"UID:(\S+)", next(
                 b for b in before.values() if b"Written by khal" in b)).group(1).decode()
@@ -246,6 +252,8 @@ def main():
         assert b"TZID:Europe/London\r\n" in data and len(data) < 1200, data
         data, event = event_of(sydney)
         assert b"BEGIN:VTIMEZONE\r\nTZID:Australia/Sydney\r\nBEGIN:DAYLIGHT\r\n" in data, data
+        data, event = event_of(apia)
+        assert str(event["DTSTART"].to_ical().decode()) == "20111230", data
         data, event = event_of(blanks)
         assert str(event["SUMMARY"]) == "  two before, two after  ", event["SUMMARY"]
         assert str(event["LOCATION"]) == " \nroom 4\n ", event["LOCATION"]
