@@ -67,7 +67,8 @@ void FunctionFrame::answerTimestampFromText(const foundation::OptionalString& te
   // on a day the zone skipped) keeps the wall-clock fields it names.
   const foundation::TimeZone& zone = *platformServices().timeZone;
   const auto before = foundation::fixedOffsetZone(zone.secondsFromGMT(*date - std::chrono::seconds{1}));
-  if (before->secondsFromGMT(*date) != zone.secondsFromGMT(*date) && *text == foundation::describeDate(*date, *before)) {
+  const bool atChange = before->secondsFromGMT(*date) != zone.secondsFromGMT(*date);
+  if (atChange && *text == foundation::describeDate(*date, *before)) {
     writeTimestamp(result_, *date, *before);
     return;
   }
