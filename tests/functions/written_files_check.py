@@ -104,8 +104,11 @@ def zone_faults(zone, first_year):
     return faults
 
 
-def file_faults(path, data):
-    """The rules a written file breaks, as texts."""
+def file_faults(path, data, before=b""):
+    """The rules a written file breaks, as texts. A VTIMEZONE the file held
+    `before` is kept as written and not Zylo's to answer for: khal's, for
+    one, gives each onset in the local time after it, where RFC 5545 takes
+    the time before it (TZOFFSETFROM)."""
     faults = []
     if b"\n" in data.replace(b"\r\n", b"") or b"\r" in data.replace(b"\r\n", b""):
         faults.append("a line does not end with CR LF")
@@ -134,7 +137,8 @@ def file_faults(path, data):
         size = len(zone.to_ical())
         if first_year.get(tzid, 0) >= 1990 and size > 640:
             faults.append(f"VTIMEZONE {tzid} holds {size} octets")
-        faults += zone_faults(zone, first_year.get(tzid, 2000))
+        if f"TZID:{tzid}\r\n".encode() not in before:
+            faults += zone_faults(zone, first_year.get(tzid, 2000))
     return faults
 
 
@@ -233,7 +237,7 @@ def main():
 
         written = {p: p.read_bytes() for p in calendars.rglob("*.ics") if before.get(p) != p.read_bytes()}
         assert len(written) >= 5, sorted(written)
-        faults = {str(p.relative_to(calendars)): f for p, d in written.items() if (f := file_faults(p, d))}
+        faults = {str(p.relative_to(calendars)): f for p, d in written.items() if (f := file_faults(p, d, before.get(p, b"")))}
         assert not faults, json.dumps(faults, indent=1, ensure_ascii=False)
 
         def event_of(uid):
