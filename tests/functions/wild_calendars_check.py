@@ -175,6 +175,14 @@ FAULTS = {
         "RFC 5545 3.8.5.1 and 3.3.10: in a DATE series these values must be DATEs; read "
         "as the calendar date written",
         "each such value replaced by its written calendar date"),
+    "until-fixed-offset": Fault(
+        "a zoned series whose UTC UNTIL falls in a season with a larger UTC offset than "
+        "DTSTART (winter to summer)",
+        "instances reckoned with DTSTART's UTC offset against UNTIL: the instance at UNTIL, "
+        "an hour later so, is lost",
+        "RFC 5545 3.3.10 and 3.3.5: instances are local times of the zone, and UNTIL bounds "
+        "them inclusively as instants",
+        "UNTIL given to the oracle as its wall time of the zone at DTSTART's offset"),
 }
 
 
@@ -231,6 +239,24 @@ def dates_for_all_day_series(calendar, applied):
         if recurrence_id is not None and isinstance(recurrence_id.dt, datetime.datetime):
             applied.add("all-day-date-times")
             event["RECURRENCE-ID"] = vDDDTypes(recurrence_id.dt.date())
+
+
+def until_at_start_offset(calendar, applied):
+    """A UTC UNTIL moved to the offset the oracle reckons every instance with."""
+    for event in masters(calendar):
+        start = event["DTSTART"].dt
+        if not isinstance(start, datetime.datetime) or start.tzinfo is None:
+            continue
+        for rule in as_list(event.get("RRULE")):
+            until = rule.get("UNTIL")
+            if not until or not isinstance(until[0], datetime.datetime) or until[0].tzinfo is None:
+                continue
+            local = until[0].astimezone(start.tzinfo)
+            local = local.tzinfo.normalize(local) if hasattr(local.tzinfo, "normalize") else local
+            if local.utcoffset() > start.utcoffset():
+                applied.add("until-fixed-offset")
+                wall = local.replace(tzinfo=None)
+                rule["UNTIL"] = [(wall - start.utcoffset()).replace(tzinfo=UTC)]
 
 
 def take_periods(calendar, applied):
@@ -325,30 +351,41 @@ def oracle_rows(path, zone, window, applied):
     calendar = icalendar.Calendar.from_ical(path.read_bytes())
     remove_superseded_masters(calendar, applied)
     dates_for_all_day_series(calendar, applied)
+    until_at_start_offset(calendar, applied)
     periods = take_periods(calendar, applied)
     changes = this_and_future(calendar, applied)
     low = datetime.datetime.combine(window[1].date(), datetime.time(), tzinfo=zone) - 2 * DAY
     high = datetime.datetime.combine(window[2].date(), datetime.time(), tzinfo=zone) + 2 * DAY
-    found = []
-    for single in split_rules(calendar, applied):
-        for event in recurring_ical_events.of(single).between(low, high):
-            found.append(Found(event, event["DTSTART"].dt, event_end(event)))
-    found += [Found(event, start, end) for event, start, end in periods]
+    # One run per rule; what two runs both yield is one occurrence, what one
+    # run yields twice (two instances at one instant) stays two.
+    runs = [[Found(event, event["DTSTART"].dt, event_end(event))
+             for event in recurring_ical_events.of(single).between(low, high)]
+            for single in split_rules(calendar, applied)]
+    runs.append([Found(event, start, end) for event, start, end in periods])
     for original, shift, length, override in changes:
-        for f in found:
+        for f in (f for run in runs for f in run):
             if "RECURRENCE-ID" not in f.event and f.later_than(original, zone):
                 f.event, f.start = override, wall_shifted(f.start, shift)
                 f.end = wall_shifted(f.start, length)
-    rows = set()
     lo, hi = (instant(w.replace(tzinfo=zone, fold=0), zone) for w in window[1:])
-    for f in found:
-        start, end = instant(f.start, zone), instant(f.end, zone)
-        if (lo <= start < hi) if start == end else (start < hi and end > lo):
-            rows.add(Row(wall_text(start.astimezone(zone).replace(tzinfo=None)),
-                         wall_text(end.astimezone(zone).replace(tzinfo=None)),
-                         str(f.event.get("SUMMARY", "")),
-                         not isinstance(f.start, datetime.datetime)))
-    return sorted(rows)
+    rows = collections.Counter()
+    for run in runs:
+        rows |= collections.Counter(as_row(f, zone) for f in run if overlaps(f, lo, hi, zone))
+    return sorted(rows.elements())
+
+
+def as_row(found, zone):
+    start, end = instant(found.start, zone), instant(found.end, zone)
+    return Row(wall_text(start.astimezone(zone).replace(tzinfo=None)),
+               wall_text(end.astimezone(zone).replace(tzinfo=None)),
+               str(found.event.get("SUMMARY", "")),
+               not isinstance(found.start, datetime.datetime))
+
+
+def overlaps(found, lo, hi, zone):
+    """Whether the occurrence overlaps [lo, hi); a zero-length one when it starts there."""
+    start, end = instant(found.start, zone), instant(found.end, zone)
+    return (lo <= start < hi) if start == end else (start < hi and end > lo)
 
 
 # --- Comparison ---------------------------------------------------------------
@@ -399,6 +436,17 @@ def compare(files, zylo_by_zone, verbose):
     return differing
 
 
+def stray_rows(files, zylo_by_zone):
+    """Prints what Zylo fetched under a UID no file holds; answers whether any."""
+    uids = {uid_of(path) for path in files}
+    stray = [(zone, name, uid, row) for zone, by_range in zylo_by_zone.items()
+             for name, by_uid in by_range.items() if not isinstance(by_uid, str)
+             for uid, rows in by_uid.items() if uid not in uids for row in rows]
+    for zone, name, uid, row in stray:
+        print(f"DIFF {zone}, {name}: fetched under UID {uid!r}, which no file holds: {row}")
+    return bool(stray)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("host")
@@ -418,6 +466,8 @@ def main():
         zylo_by_zone = {zone: zylo_rows(Host(args.host, root, zone, root / f".index-{n}"))
                         for n, zone in enumerate(ZONES)}
         differing = compare(files, zylo_by_zone, args.verbose)
+        if not args.only and stray_rows(files, zylo_by_zone):
+            differing.append("(occurrences of no file)")
     print(f"{len(files) - len(differing)} of {len(files)} files match"
           + (f"; differing: {', '.join(differing)}" if differing else ""))
     return 1 if differing else 0
