@@ -34,6 +34,7 @@ os.environ["TZ"] = "UTC"
 time.tzset()
 
 import icalendar  # noqa: E402
+import pytz  # noqa: E402
 import recurring_ical_events  # noqa: E402
 from icalendar.prop import vDDDLists, vDDDTypes  # noqa: E402
 
@@ -183,6 +184,11 @@ FAULTS = {
         "RFC 5545 3.3.10 and 3.3.5: instances are local times of the zone, and UNTIL bounds "
         "them inclusively as instants",
         "UNTIL given to the oracle as its wall time of the zone at DTSTART's offset"),
+    "repeated-time": Fault(
+        "an instance at a local time the autumn clock change repeats",
+        "the second of the two times (pytz's localize with is_dst=False)",
+        "RFC 5545 3.3.5: a repeated local time means its first occurrence",
+        "the instance at the first of the two times, its length kept"),
 }
 
 
@@ -257,6 +263,25 @@ def until_at_start_offset(calendar, applied):
                 applied.add("until-fixed-offset")
                 wall = local.replace(tzinfo=None)
                 rule["UNTIL"] = [(wall - start.utcoffset()).replace(tzinfo=UTC)]
+
+
+def first_of_repeated(found, applied):
+    """An instance the oracle put at the second of two repeated local times, at the first."""
+    zone = getattr(found.start, "tzinfo", None)
+    if not hasattr(zone, "localize"):
+        return
+    naive = found.start.replace(tzinfo=None)
+    try:
+        zone.localize(naive, is_dst=None)
+        return
+    except pytz.AmbiguousTimeError:
+        first = zone.localize(naive, is_dst=True)
+    except pytz.NonExistentTimeError:
+        return
+    if first != found.start:
+        applied.add("repeated-time")
+        found.end = first + (found.end - found.start)
+        found.start = first
 
 
 def take_periods(calendar, applied):
@@ -362,6 +387,8 @@ def oracle_rows(path, zone, window, applied):
              for event in recurring_ical_events.of(single).between(low, high)]
             for single in split_rules(calendar, applied)]
     runs.append([Found(event, start, end) for event, start, end in periods])
+    for f in (f for run in runs for f in run):
+        first_of_repeated(f, applied)
     for original, shift, length, override in changes:
         for f in (f for run in runs for f in run):
             if "RECURRENCE-ID" not in f.event and f.later_than(original, zone):
