@@ -50,6 +50,7 @@ RANGES = [
 ]
 UTC = datetime.timezone.utc
 DAY = datetime.timedelta(days=1)
+NEVER = datetime.datetime.min.replace(tzinfo=UTC)
 
 
 @dataclasses.dataclass(frozen=True, order=True)
@@ -103,14 +104,13 @@ def zylo_rows(host):
     for i, window in enumerate(RANGES):
         fetched, count = answers[2 * i], answers[2 * i + 1]
         counts[window[0]] = int(count["value"]) if fetched.get("value") == "0" else None
-    calls, layout = [], []
+    calls = []
     for window in RANGES:
         calls.append(fetch_call(window))
         for n in range(1, (counts[window[0]] or 0) + 1):
             calls += [f'Zylo_OpenItemAt ( "event" ; {n} )'] + [
                 f'Zylo_GetProperty ( "event" ; "{k}" )'
                 for k in ("uid", "title", "startdate", "enddate", "isallday")]
-            layout.append(window[0])
     answers = iter(host.eval(calls))
     found = {w[0]: collections.defaultdict(list) if counts[w[0]] is not None
              else "the fetch failed" for w in RANGES}
@@ -208,10 +208,10 @@ def remove_superseded_masters(calendar, applied):
         by_uid[str(event.get("UID"))].append(event)
 
     def rank(event):
-        def instant(key):
+        def stamp_of(key):
             value = event.get(key)
-            return value.dt.astimezone(UTC) if value is not None else datetime.datetime.min.replace(tzinfo=UTC)
-        return (int(event.get("SEQUENCE", 0)), instant("LAST-MODIFIED"), instant("DTSTAMP"))
+            return value.dt.astimezone(UTC) if value is not None else NEVER
+        return (int(event.get("SEQUENCE", 0)), stamp_of("LAST-MODIFIED"), stamp_of("DTSTAMP"))
 
     for copies in by_uid.values():
         if len(copies) > 1:
@@ -326,7 +326,9 @@ def this_and_future(calendar, applied):
     changes = []
     for event in calendar.walk("VEVENT"):
         recurrence_id = event.get("RECURRENCE-ID")
-        if recurrence_id is None or recurrence_id.params.get("RANGE", "").upper() != "THISANDFUTURE":
+        if recurrence_id is None:
+            continue
+        if recurrence_id.params.get("RANGE", "").upper() != "THISANDFUTURE":
             continue
         if str(event.get("UID")) in uids:
             applied.add("this-and-future")
@@ -421,12 +423,23 @@ def uid_of(path):
     return str(icalendar.Calendar.from_ical(path.read_bytes()).walk("VEVENT")[0]["UID"])
 
 
+SHOWN = 12  # rows of one kind listed per zone and range
+
+
+def listed(kind, rows):
+    lines = [f"    {kind:8} {r}" for r in rows[:SHOWN]]
+    if len(rows) > SHOWN:
+        lines.append(f"    ... and {len(rows) - SHOWN} more {kind}")
+    return lines
+
+
 def compare(files, zylo_by_zone, verbose):
-    """Prints per file what differs; answers the names of the files that differ."""
-    differing = []
+    """Prints per file what differs; answers {file name: what differs, in short}."""
+    differing = {}
     for path in files:
         uid = uid_of(path)
         applied, lines, count, differs = set(), [], 0, False
+        tally = collections.Counter()
         for zone_name, by_range in zylo_by_zone.items():
             zone = zoneinfo.ZoneInfo(zone_name)
             for window in RANGES:
@@ -447,15 +460,18 @@ def compare(files, zylo_by_zone, verbose):
                 extra = list((collections.Counter(rows) - collections.Counter(want)).elements())
                 if missing or extra:
                     differs = True
+                    tally.update(ranges=1, missing=len(missing), extra=len(extra))
                     lines.append(f"  {zone_name}, {window[0]}: "
                                  f"{len(rows)} fetched, {len(want)} expected")
-                    lines += [f"    missing  {r}" for r in sorted(missing)]
-                    lines += [f"    extra    {r}" for r in sorted(extra)]
+                    lines += listed("missing", sorted(missing))
+                    lines += listed("extra", sorted(extra))
                 elif verbose and want:
                     lines += [f"  {zone_name}, {window[0]}:"] + [f"    ok       {r}" for r in want]
         faults = f" [oracle put right: {', '.join(sorted(applied))}]" if applied else ""
         if differs:
-            differing.append(path.name)
+            differing[path.name] = (f"{tally['ranges']} of {len(zylo_by_zone) * len(RANGES)} "
+                                    f"zone ranges differ, {tally['missing']} missing, "
+                                    f"{tally['extra']} extra")
         print(f"{'DIFF' if differs else 'ok  '} {path.name}: {count} occurrences over "
               f"{len(zylo_by_zone)} zones x {len(RANGES)} ranges{faults}")
         for line in lines:
@@ -494,9 +510,10 @@ def main():
                         for n, zone in enumerate(ZONES)}
         differing = compare(files, zylo_by_zone, args.verbose)
         if not args.only and stray_rows(files, zylo_by_zone):
-            differing.append("(occurrences of no file)")
-    print(f"{len(files) - len(differing)} of {len(files)} files match"
-          + (f"; differing: {', '.join(differing)}" if differing else ""))
+            differing["(occurrences of no file)"] = "see above"
+    print(f"{len(files) - len(differing)} of {len(files)} files match")
+    for name, what in differing.items():
+        print(f"  differs: {name}: {what}")
     return 1 if differing else 0
 
 
