@@ -184,6 +184,17 @@ FAULTS = {
         "RFC 5545 3.3.10 and 3.3.5: instances are local times of the zone, and UNTIL bounds "
         "them inclusively as instants",
         "UNTIL given to the oracle as its wall time of the zone at DTSTART's offset"),
+    "all-day-no-end": Fault(
+        "an all-day event with neither DTEND nor DURATION",
+        "an occurrence of no length, at midnight",
+        "RFC 5545 3.6.1: a DATE DTSTART without DTEND or DURATION lasts one day",
+        "DTEND one day after DTSTART"),
+    "nominal-duration": Fault(
+        "a zoned timed event whose DURATION counts days or weeks, across a clock change",
+        "the days added as 24 hours each",
+        "RFC 5545 3.3.6 and 3.8.2.5: days and weeks are nominal (the same wall time so many "
+        "days later), hours, minutes and seconds exact",
+        "each occurrence's end reckoned so from its start"),
     "repeated-time": Fault(
         "an instance at a local time the autumn clock change repeats",
         "the second of the two times (pytz's localize with is_dst=False)",
@@ -263,6 +274,28 @@ def until_at_start_offset(calendar, applied):
                 applied.add("until-fixed-offset")
                 wall = local.replace(tzinfo=None)
                 rule["UNTIL"] = [(wall - start.utcoffset()).replace(tzinfo=UTC)]
+
+
+def one_day_for_bare_dates(calendar, applied):
+    for event in calendar.walk("VEVENT"):
+        start = event["DTSTART"].dt
+        if not isinstance(start, datetime.datetime) and "DTEND" not in event \
+                and "DURATION" not in event:
+            applied.add("all-day-no-end")
+            event.add("DTEND", start + DAY)
+
+
+def nominal_end(found, applied):
+    """The end of an occurrence whose event's DURATION counts whole days, as RFC 5545 reckons it."""
+    duration = found.event.get("DURATION")
+    zone = getattr(found.start, "tzinfo", None)
+    if duration is None or not hasattr(zone, "localize") or not duration.dt.days:
+        return
+    days = datetime.timedelta(days=duration.dt.days)
+    end = zone.localize(found.start.replace(tzinfo=None) + days) + (duration.dt - days)
+    if end != found.end:
+        applied.add("nominal-duration")
+        found.end = end
 
 
 def first_of_repeated(found, applied):
@@ -379,6 +412,7 @@ def oracle_rows(path, zone, window, applied):
     remove_superseded_masters(calendar, applied)
     dates_for_all_day_series(calendar, applied)
     until_at_start_offset(calendar, applied)
+    one_day_for_bare_dates(calendar, applied)
     periods = take_periods(calendar, applied)
     changes = this_and_future(calendar, applied)
     low = datetime.datetime.combine(window[1].date(), datetime.time(), tzinfo=zone) - 2 * DAY
@@ -391,6 +425,7 @@ def oracle_rows(path, zone, window, applied):
     runs.append([Found(event, start, end) for event, start, end in periods])
     for f in (f for run in runs for f in run):
         first_of_repeated(f, applied)
+        nominal_end(f, applied)
     for original, shift, length, override in changes:
         for f in (f for run in runs for f in run):
             if "RECURRENCE-ID" not in f.event and f.later_than(original, zone):
@@ -420,7 +455,8 @@ def overlaps(found, lo, hi, zone):
 # --- Comparison ---------------------------------------------------------------
 
 def uid_of(path):
-    return str(icalendar.Calendar.from_ical(path.read_bytes()).walk("VEVENT")[0]["UID"])
+    calendar = icalendar.Calendar.from_ical(path.read_bytes())
+    return str(next(c["UID"] for c in calendar.walk() if "UID" in c))
 
 
 SHOWN = 12  # rows of one kind listed per zone and range
