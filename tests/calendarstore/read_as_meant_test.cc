@@ -149,6 +149,11 @@ TEST_F(ReadAsMeantTest, ChangedOccurrencesWithoutTheirSeriesShowEachAtItsOwnStar
   }
   EXPECT_TRUE(store_->unreadableFiles().empty());
   EXPECT_TRUE(repairs().empty());
+  store();  // from the index, when there is one
+  EXPECT_EQ(fetched(utc(2026, 6, 1), utc(2026, 9, 1)), seen);
+  auto invited = store_->eventWithUID(u"u", utc(2026, 6, 15, 8));
+  ASSERT_NE(invited, nullptr);
+  EXPECT_TRUE(invited->isDetached());
   // An extra date written as a period (which the oracle cannot read) adds
   // no occurrence either: without its series the range reaches nothing.
   std::string withPeriod = kInvitedOccurrences;
@@ -249,6 +254,14 @@ TEST_F(ReadAsMeantTest, TheLatestOfTwoCopiesIsRead) {
   EXPECT_FALSE(contains(text, "Stamped later"));
   EXPECT_FALSE(contains(text, "SUMMARY:First"));
   EXPECT_TRUE(repairs().empty());
+
+  // Tasks alike.
+  writeItem("cal", "task.ics",
+            "BEGIN:VTODO\nUID:t\nSEQUENCE:3\nSUMMARY:Done right\nEND:VTODO\n"
+            "BEGIN:VTODO\nUID:t\nSEQUENCE:1\nSUMMARY:First try\nEND:VTODO\n");
+  auto task = store_->taskWithUID(u"t");
+  ASSERT_NE(task, nullptr);
+  EXPECT_EQ(task->title(), u"Done right");
 }
 
 // Date-times where an all-day series needs dates, as some programs write
