@@ -27,12 +27,15 @@ std::filesystem::path defaultPlugin() {
 }
 
 // Files in the calendar folder that the store skips, so that a user learns
-// why an item does not show.
+// why an item does not show, and those it read only by mending them.
 void printUnreadableFiles(std::ostream& out) {
   try {
     auto store = calendarstore::openStore(calendarstore::storeFolders(*calendarstore::systemStoreEnvironment()));
     for (const auto& [path, reason] : store->unreadableFiles()) {
       out << "unreadable: " << path.string() << ": " << reason << '\n';
+    }
+    for (const auto& [path, repair] : store->repairedFiles()) {
+      out << "repaired: " << path.string() << ": " << repair << '\n';
     }
   } catch (const foundation::Exception& e) {
     out << "calendars: " << foundation::toUtf8(e.reason()) << '\n';

@@ -255,6 +255,7 @@ std::optional<std::string> encodeContents(const ItemRecord* record, std::string_
   w.component(item.main);
   w.list(item.overrides, [&](const ComponentRecord& c) { w.component(c); });
   w.list(item.repairs, [&](const std::string& r) { w.bytes(r); });
+  w.flag(item.withoutSeries);
   return w.finish();
 }
 
@@ -273,6 +274,7 @@ std::optional<FileContents> decodeContents(std::string_view bytes, ZoneTable& zo
     item.main = r.component();
     item.overrides = r.list([&] { return r.component(); });
     item.repairs = r.list([&] { return r.bytes(); });
+    item.withoutSeries = r.flag();
     if (item.main.rrule && item.main.start) item.rule = ruleFromText(*item.main.rrule, *item.main.start);
     contents.item = std::move(item);
   }

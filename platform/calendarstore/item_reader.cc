@@ -4,8 +4,11 @@
 #include <cstring>
 
 #include "platform/calendarstore/ical_ptr.h"
+#include "platform/calendarstore/ical_time.h"
 #include "platform/calendarstore/item_parsing.h"
+#include "platform/calendarstore/item_repairs.h"
 #include "platform/calendarstore/text_forms.h"
+#include "platform/calendarstore/write_support.h"
 #include "platform/foundation/civil_days.h"
 
 namespace calendarstore {
@@ -89,7 +92,19 @@ class ComponentReader {
     return s->instant;
   }
 
+  std::optional<StoredTime> recurrenceIdOf(icalcomponent* c) {
+    icalproperty* p = icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY);
+    return p ? timeOf(p, icalproperty_get_recurrenceid(p)) : std::nullopt;
+  }
+
+  // What reading the times mended (the zones named), each said once.
+  const std::vector<std::string>& repairs() const { return repairs_; }
+
  private:
+  void noteRepair(std::string repair) {
+    if (std::find(repairs_.begin(), repairs_.end(), repair) == repairs_.end()) repairs_.push_back(std::move(repair));
+  }
+
   static foundation::OptionalString textOf(icalcomponent* c, icalproperty_kind kind) {
     icalproperty* p = icalcomponent_get_first_property(c, kind);
     if (p == nullptr) return std::nullopt;
@@ -135,7 +150,9 @@ class ComponentReader {
     if (!t.is_date) {
       if (icalparameter* tzid = icalproperty_get_first_parameter(p, ICAL_TZID_PARAMETER)) {
         s.isFloating = false;
-        if (ZonePtr zone = zones_.zoneFor(icalparameter_get_tzid(tzid), calendar_)) s.zone = zone;
+        ZoneTable::Match match = zones_.match(icalparameter_get_tzid(tzid), calendar_);
+        s.zone = match.zone;
+        if (!match.repair.empty()) noteRepair(std::move(match.repair));
       }
     }
     s.instant = s.zone->dateFromLocal(s.local);
@@ -243,7 +260,40 @@ class ComponentReader {
 
   icalcomponent* calendar_;
   ZoneTable& zones_;
+  std::vector<std::string> repairs_;
 };
+
+// A file of changed occurrences only: its series lives elsewhere (the
+// organiser's copy). The item stands for the series as far as the file
+// knows it: its dates are the occurrences' RECURRENCE-IDs, each of them
+// among the extra dates so that the item repeats however few there are.
+void standForSeries(ItemRecord& item, ComponentReader& reader, const std::vector<icalcomponent*>& events) {
+  std::sort(item.overrides.begin(), item.overrides.end(),
+            [](const ComponentRecord& a, const ComponentRecord& b) { return *a.recurrenceId < *b.recurrenceId; });
+  item.withoutSeries = true;
+  item.main = item.overrides.front();
+  item.main.recurrenceId.reset();
+  item.main.thisAndFuture = false;
+  item.main.rrule.reset();
+  item.main.moreRrules.clear();
+  item.main.rdates.clear();
+  item.main.exdates.clear();
+  item.main.exdateDays.clear();
+  for (icalcomponent* c : events) {
+    if (auto id = reader.recurrenceIdOf(c)) item.main.rdates.push_back({*id, std::nullopt});
+  }
+  std::sort(item.main.rdates.begin(), item.main.rdates.end(),
+            [](const ExtraDate& a, const ExtraDate& b) { return a.start.instant < b.start.instant; });
+  item.main.start = item.main.rdates.front().start;
+}
+
+// An all-day series' UNTIL written as a time ends it on the date written
+// (untilInstant reads it so).
+bool untilIsTimeOfDates(const ComponentRecord& main) {
+  if (!main.rrule || !main.start || !main.start->isDate) return false;
+  const icalrecurrencetype rule = icalrecurrencetype_from_string(main.rrule->c_str());
+  return !icaltime_is_null_time(rule.until) && !rule.until.is_date;
+}
 
 }  // namespace
 
@@ -251,21 +301,25 @@ ReadOutcome readItemCalendar(icalcomponent* calendar, ZoneTable& zones) {
   if (calendar == nullptr || icalcomponent_isa(calendar) != ICAL_VCALENDAR_COMPONENT) {
     return {std::nullopt, "the file is not an iCalendar calendar"};
   }
-  std::vector<icalcomponent*> events, tasks;
-  for (icalcomponent* c = icalcomponent_get_first_component(calendar, ICAL_ANY_COMPONENT); c;
-       c = icalcomponent_get_next_component(calendar, ICAL_ANY_COMPONENT)) {
-    if (icalcomponent_isa(c) == ICAL_VEVENT_COMPONENT) events.push_back(c);
-    if (icalcomponent_isa(c) == ICAL_VTODO_COMPONENT) tasks.push_back(c);
-  }
-  if (events.empty() == tasks.empty()) {
-    return {std::nullopt, events.empty() ? "the file holds no event or task"
-                                         : "the file holds both events and tasks"};
+  const bool hasEvents = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
+  const bool hasTasks = icalcomponent_get_first_component(calendar, ICAL_VTODO_COMPONENT);
+  if (hasEvents == hasTasks) {
+    return {std::nullopt, hasEvents ? "the file holds both events and tasks" : "the file holds no event or task"};
   }
   ComponentReader reader(calendar, zones);
   ItemRecord item;
-  item.kind = events.empty() ? ItemKind::kTask : ItemKind::kEvent;
+  item.kind = hasEvents ? ItemKind::kEvent : ItemKind::kTask;
+  const icalcomponent_kind kind = hasEvents ? ICAL_VEVENT_COMPONENT : ICAL_VTODO_COMPONENT;
+  if (hasEvents) item.repairs = mendAllDayDates(calendar);
+  for (std::string& repair : keepLatestCopies(calendar, kind, [&](icalcomponent* c) -> std::optional<Date> {
+         auto id = reader.recurrenceIdOf(c);
+         return id ? std::optional(id->instant) : std::nullopt;
+       })) {
+    item.repairs.push_back(std::move(repair));
+  }
+  const std::vector<icalcomponent*> components = componentsOf(calendar, kind);
   bool haveMain = false;
-  for (icalcomponent* c : events.empty() ? tasks : events) {
+  for (icalcomponent* c : components) {
     ComponentRecord record = reader.read(c);
     if (record.uid.empty()) return {std::nullopt, "an item in the file has no UID"};
     if (haveMain || !item.overrides.empty()) {
@@ -281,10 +335,14 @@ ReadOutcome readItemCalendar(icalcomponent* calendar, ZoneTable& zones) {
       return {std::nullopt, "the file holds the same item twice"};
     }
   }
-  if (!haveMain) return {std::nullopt, "the file holds only changed occurrences of an event"};
+  if (!haveMain) standForSeries(item, reader, components);
   if (item.kind == ItemKind::kEvent && !item.main.start) {
     return {std::nullopt, "the event has no start"};
   }
+  if (untilIsTimeOfDates(item.main)) {
+    item.repairs.push_back("the all-day series ends at a date-time; it ends on the date written");
+  }
+  for (const std::string& repair : reader.repairs()) item.repairs.push_back(repair);
   return {std::move(item), {}};
 }
 

@@ -21,10 +21,14 @@ struct ReadOutcome {
 };
 
 // A file is an item when it holds one VCALENDAR with one event or one task
-// (a repeating event with its overrides, all under one UID).
+// (a repeating event with its overrides, or changed occurrences of a series
+// without it, all under one UID). What the file gets wrong is mended where
+// its sender's meaning is plain (item_repairs.h, zone_table.h) and listed
+// in the record's repairs.
 ReadOutcome readItemFile(std::string_view bytes, ZoneTable& zones);
 
-// The same for a calendar component already parsed.
+// The same for a calendar component already parsed; the mending is done
+// in `calendar` (a save writes it), superseded copies removed from it.
 ReadOutcome readItemCalendar(icalcomponent* calendar, ZoneTable& zones);
 
 // The instant a time property of `calendar` names (`t` its value).

@@ -77,6 +77,10 @@ struct ItemRecord {
   ComponentRecord main;
   std::vector<ComponentRecord> overrides;  // events only, by RECURRENCE-ID
   zylo::CalRecurrenceRule::Ptr rule;       // the model's view of the main RRULE
+  // The file holds only changed occurrences of a series kept elsewhere:
+  // `main` is not in the file but stands for the series, its start and
+  // extra dates the occurrences' RECURRENCE-IDs.
+  bool withoutSeries = false;
   // What the reader mended to read the file as its sender meant it, one
   // sentence each; listed for the administrator.
   std::vector<std::string> repairs;

@@ -63,9 +63,12 @@ std::string joined(const std::vector<std::string>& parts) {
 }  // namespace
 
 foundation::Date untilInstant(const icaltimetype& until, const StoredTime& start, bool wholeDay) {
+  // A series of dates ends on a date, even where its UNTIL was written as a
+  // time: on the date written, in whatever zone.
+  const bool date = until.is_date || start.isDate;
   foundation::LocalDateTime l = fieldsOf(until);
-  if (until.is_date && wholeDay) l.hour = 23, l.minute = 59, l.second = 59;
-  if (!until.is_date && icaltime_is_utc(until)) return foundation::fixedOffsetZone(0)->dateFromLocal(l);
+  if (date) l.hour = wholeDay ? 23 : 0, l.minute = wholeDay ? 59 : 0, l.second = wholeDay ? 59 : 0;
+  if (!date && icaltime_is_utc(until)) return foundation::fixedOffsetZone(0)->dateFromLocal(l);
   return start.zone->dateFromLocal(l);
 }
 

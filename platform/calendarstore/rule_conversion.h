@@ -13,7 +13,8 @@ namespace calendarstore {
 
 // The instant an RRULE's UNTIL names for an event starting at `start`: a UTC
 // time as written, a local time in the event's zone, a date at its first
-// second or, with `wholeDay`, its last.
+// second or, with `wholeDay`, its last. For an all-day event a time counts
+// as the date written.
 foundation::Date untilInstant(const icaltimetype& until, const StoredTime& start, bool wholeDay);
 
 // The model's view of an RRULE of an event starting at `start`: its

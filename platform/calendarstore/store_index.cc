@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 // Raised whenever the tables or the records kept in them change shape; an
 // index of another number is built afresh.
-constexpr int kFormat = 2;
+constexpr int kFormat = 3;
 // How long a write waits for another process that holds the index; a
 // write given up costs a later process a parse, a longer wait every query.
 constexpr int kBusyMilliseconds = 250;

@@ -497,6 +497,19 @@ std::vector<std::pair<fs::path, std::string>> VdirCalendarStore::unreadableFiles
   return problems;
 }
 
+std::vector<std::pair<fs::path, std::string>> VdirCalendarStore::repairedFiles() {
+  std::lock_guard guard(lock_);
+  refresh();
+  std::vector<std::pair<fs::path, std::string>> repairs;
+  for (const auto& [calendarName, entry] : calendars_) {
+    for (const auto& [fileName, file] : entry.files) {
+      if (!file.item) continue;
+      for (const std::string& repair : file.item->repairs) repairs.emplace_back(root_ / calendarName / fileName, repair);
+    }
+  }
+  return repairs;
+}
+
 // --- Objects for the caller --------------------------------------------------
 
 std::shared_ptr<zylo::CalCalendar> VdirCalendarStore::calendarObject(const CalendarEntry& entry) const {

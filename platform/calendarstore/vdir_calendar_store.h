@@ -78,6 +78,9 @@ class VdirCalendarStore final : public zylo::CalendarStore {
 
   // Files the store skipped, with the reason, as of the last query.
   std::vector<std::pair<std::filesystem::path, std::string>> unreadableFiles();
+  // Files the store read only by mending them, one entry for each repair
+  // (ItemRecord::repairs), as of the last query.
+  std::vector<std::pair<std::filesystem::path, std::string>> repairedFiles();
 
   // Events that other programs added, changed or removed since the last
   // take (the store's own writes are not among them), after rereading what
@@ -199,6 +202,11 @@ class VdirCalendarStore final : public zylo::CalendarStore {
                           zylo::StoreError& error);
   ItemEdit editWholeSeries(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& event, zylo::StoreError& error);
   ItemEdit splitSeries(StoredFile& stored, CalendarEntry& target, zylo::CalEvent& event, zylo::StoreError& error);
+  // A file of changed occurrences without their series: each is changed in
+  // place, on its own; a change for the series, which is not in the file,
+  // is refused.
+  ItemEdit editWithoutSeries(StoredFile& stored, const CalendarEntry& target, zylo::CalEvent& event,
+                             zylo::CalSpan span, zylo::StoreError& error);
   // After a save: the event as the store now reads it, at the occurrence
   // that starts at `original` (or its first), so that it stays current.
   void reloadEvent(zylo::CalEvent& event, std::optional<foundation::Date> original);

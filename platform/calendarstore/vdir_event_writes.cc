@@ -196,6 +196,33 @@ bool stillHas(const ItemRecord& stored, Date original) {
   return stored.main.start && stored.main.start->instant == original;
 }
 
+// The VEVENTs of a file without its series whose RECURRENCE-ID `pick`
+// accepts.
+template <class Pick>
+std::vector<icalcomponent*> occurrencesWhere(icalcomponent* calendar, ZoneTable& zones, Pick pick) {
+  std::vector<icalcomponent*> found;
+  for (icalcomponent* c : componentsOf(calendar, ICAL_VEVENT_COMPONENT)) {
+    if (auto id = readComponent(c, calendar, zones).recurrenceId; id && pick(*id)) found.push_back(c);
+  }
+  return found;
+}
+
+const String kNoSeries = u"The file holds only changed occurrences of a series kept elsewhere: each can be changed "
+                         u"on its own, the series only where it is kept.";
+
+// Removes from a file without its series the occurrence `original`, or
+// with `fromThereOn` every one from it on; the file goes with the last.
+ItemEdit removeWithoutSeries(icalcomponent* calendar, ZoneTable& zones, Date original, bool fromThereOn,
+                             const OriginalText* text) {
+  for (icalcomponent* c : occurrencesWhere(calendar, zones, [&](Date id) {
+         return fromThereOn ? id >= original : id == original;
+       })) {
+    removeComponent(calendar, c);
+  }
+  if (!icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT)) return ItemEdit{Swap::remove()};
+  return ItemEdit{Swap::replace(itemText(calendar, text))};
+}
+
 }  // namespace
 
 bool VdirCalendarStore::saveNewEvent(zylo::CalEvent& e, CalendarEntry& entry, zylo::StoreError& error) {
@@ -324,6 +351,31 @@ ItemEdit VdirCalendarStore::splitSeries(StoredFile& stored, CalendarEntry& targe
           }};
 }
 
+ItemEdit VdirCalendarStore::editWithoutSeries(StoredFile& stored, const CalendarEntry& target, zylo::CalEvent& e,
+                                              zylo::CalSpan span, zylo::StoreError& error) {
+  const unsigned fields = e.changedFields();
+  if (!e.occurrence() || span != zylo::CalSpan::kThisEvent || (fields & CalCalendarItem::kRecurrenceRule) ||
+      &target != stored.entry) {
+    return refusedEdit(error, kNotSaved, kNoSeries);
+  }
+  const Date original = *e.occurrence();
+  const auto found = occurrencesWhere(stored.calendar.get(), zones_, [&](Date id) { return id == original; });
+  if (found.empty()) return refusedEdit(error, kNotSaved, kOccurrenceGone);
+  icalcomponent* occurrence = found.front();
+  const StoredTime start = *readComponent(occurrence, stored.calendar.get(), zones_).start;
+  if (changesDayForm(e, start)) {
+    return refusedEdit(error, kNotSaved, u"One occurrence cannot change between all-day and timed on its own.");
+  }
+  ComponentEditor editor(start.zone);
+  if (fields & kSpanFields) {
+    writeSpanLike(editor, occurrence, *e.startDate(), e.endDate(), startProperty(occurrence), start.zone);
+  }
+  applyTextFields(editor, occurrence, e, fields);
+  editor.touch(occurrence, clock_->now());
+  return {Swap::replace(itemText(stored.calendar.get(), stored.originalText())),
+          [this, &e, original] { reloadEvent(e, original); }};
+}
+
 bool VdirCalendarStore::saveEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo::StoreError& error) {
   std::lock_guard guard(lock_);
   refresh();
@@ -337,6 +389,7 @@ bool VdirCalendarStore::saveEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo::S
     if (e.occurrence() && !stillHas(stored.record, *e.occurrence())) {
       return refusedEdit(error, kNotSaved, kOccurrenceGone);
     }
+    if (stored.record.withoutSeries) return editWithoutSeries(stored, *target, e, span, error);
     if (!repeats(stored.record) || !e.occurrence()) return editSingleEvent(stored, *target, e, error);
     if (span == zylo::CalSpan::kThisEvent) return editOccurrence(stored, *target, e, error);
     const auto first = firstOccurrence(stored.record);
@@ -356,6 +409,10 @@ bool VdirCalendarStore::removeEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo:
     if (!e.occurrence() || span == zylo::CalSpan::kAllEvents) return ItemEdit{Swap::remove()};
     const Date original = *e.occurrence();
     if (!stillHas(stored.record, original)) return refusedEdit(error, what, kOccurrenceGone);
+    if (stored.record.withoutSeries) {
+      return removeWithoutSeries(stored.calendar.get(), zones_, original, span == zylo::CalSpan::kFutureEvents,
+                                 stored.originalText());
+    }
     const auto first = firstOccurrence(stored.record);
     const bool isFirst = first && first->occurrence == original;
     if (!repeats(stored.record) || (span == zylo::CalSpan::kFutureEvents && isFirst)) {

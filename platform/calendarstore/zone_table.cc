@@ -1,7 +1,11 @@
 #include "platform/calendarstore/zone_table.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "platform/calendarstore/ical_ptr.h"
 #include "platform/calendarstore/ical_time.h"
+#include "platform/calendarstore/windows_zones.h"
 #include "platform/foundation/civil_days.h"
 
 namespace calendarstore {
@@ -34,15 +38,39 @@ class VtimezoneZone final : public foundation::TimeZone {
   icaltimezone* zone_;
 };
 
-icalcomponent* vtimezoneNamed(icalcomponent* calendar, const std::string& tzid) {
+const char* tzidOf(icalcomponent* vtimezone) {
+  icalproperty* p = icalcomponent_get_first_property(vtimezone, ICAL_TZID_PROPERTY);
+  const char* tzid = p ? icalproperty_get_tzid(p) : nullptr;
+  return tzid ? tzid : "";
+}
+
+// The first VTIMEZONE of `calendar` whose TZID `same` accepts.
+template <class Same>
+icalcomponent* vtimezoneWhere(icalcomponent* calendar, Same same) {
   if (calendar == nullptr) return nullptr;
   for (icalcomponent* c = icalcomponent_get_first_component(calendar, ICAL_VTIMEZONE_COMPONENT); c;
        c = icalcomponent_get_next_component(calendar, ICAL_VTIMEZONE_COMPONENT)) {
-    icalproperty* p = icalcomponent_get_first_property(c, ICAL_TZID_PROPERTY);
-    if (p && tzid == icalproperty_get_tzid(p)) return c;
+    if (same(tzidOf(c))) return c;
   }
   return nullptr;
 }
+
+// A TZID without what some programs put around it: blanks, quotes, a
+// trailing colon.
+std::string bare(std::string tzid) {
+  auto stray = [](unsigned char c) { return std::isspace(c) || c == '"' || c == '\'' || c == ':'; };
+  while (!tzid.empty() && stray(tzid.back())) tzid.pop_back();
+  const auto first = std::find_if_not(tzid.begin(), tzid.end(), stray);
+  tzid.erase(tzid.begin(), first);
+  return tzid;
+}
+
+std::string lowered(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
 
 }  // namespace
 
@@ -65,10 +93,52 @@ ZonePtr ZoneTable::zoneFor(const std::string& tzid, icalcomponent* calendar) {
     if (known->second) return known->second;
   }
   // Unknown to the system: each file's own definition counts for that file.
-  if (icalcomponent* vtimezone = vtimezoneNamed(calendar, tzid)) {
+  if (icalcomponent* vtimezone = vtimezoneWhere(calendar, [&](const char* name) { return tzid == name; })) {
     return std::make_shared<const VtimezoneZone>(vtimezone);
   }
   return nullptr;
+}
+
+ZoneTable::Match ZoneTable::matchByName(const std::string& tzid) {
+  auto known = byName_.find(tzid);
+  if (known != byName_.end()) return known->second;
+  Match found;
+  const std::string name = bare(tzid);
+  if (name != tzid && !name.empty()) {
+    if (ZonePtr zone = foundation::namedZone(ianaNameOf(name))) {
+      found = {zone, "the zone " + quoted(tzid) + " is read as " + name};
+    }
+  }
+  if (!found.zone) {
+    if (auto iana = ianaOfWindowsZone(name)) {
+      if (ZonePtr zone = foundation::namedZone(*iana)) {
+        found = {zone, "the zone " + quoted(tzid) + " is read as " + *iana + ", the zone CLDR gives that Windows name"};
+      }
+    }
+  }
+  byName_.emplace(tzid, found);
+  return found;
+}
+
+ZoneTable::Match ZoneTable::match(const std::string& tzid, icalcomponent* calendar) {
+  if (ZonePtr zone = zoneFor(tzid, calendar)) return {zone, {}};
+  if (Match byName = matchByName(tzid); byName.zone) return byName;
+  const std::string name = lowered(bare(tzid));
+  icalcomponent* near = vtimezoneWhere(calendar, [&](const char* other) { return lowered(bare(other)) == name; });
+  if (near) {
+    return {std::make_shared<const VtimezoneZone>(near),
+            "the zone " + quoted(tzid) + " is read by the file's VTIMEZONE " + quoted(tzidOf(near))};
+  }
+  int count = 0;
+  vtimezoneWhere(calendar, [&](const char*) { return ++count > 1; });
+  if (count == 1) {
+    icalcomponent* only = vtimezoneWhere(calendar, [](const char*) { return true; });
+    return {std::make_shared<const VtimezoneZone>(only),
+            "the zone " + quoted(tzid) + " is unknown; it is read by the file's only VTIMEZONE " +
+                quoted(tzidOf(only))};
+  }
+  return {default_, "the zone " + quoted(tzid) + " is unknown; its times are read in the default zone" +
+                        (default_->name() ? " (" + *default_->name() + ")" : std::string())};
 }
 
 }  // namespace calendarstore
