@@ -263,10 +263,31 @@ class ComponentReader {
   std::vector<std::string> repairs_;
 };
 
+// The extra dates a changed occurrence of a file without its series adds
+// (a series split from an occurrence on, with dates of its own): each is an
+// occurrence with that change's texts, and with the period's own end when
+// the date was written as a period.
+std::vector<ComponentRecord> occurrencesOfExtraDates(const std::vector<ComponentRecord>& changes) {
+  std::vector<ComponentRecord> found;
+  for (const ComponentRecord& change : changes) {
+    for (const ExtraDate& extra : change.rdates) {
+      ComponentRecord o = change;
+      o.recurrenceId = extra.start.instant;
+      o.thisAndFuture = false;
+      o.rdates.clear();
+      o.start = extra.start;
+      if (extra.end) o.durationSeconds = (*extra.end - extra.start.instant).count(), o.durationDays = 0;
+      found.push_back(std::move(o));
+    }
+  }
+  return found;
+}
+
 // A file of changed occurrences only: its series lives elsewhere (the
 // organiser's copy). The item stands for the series as far as the file
-// knows it: its dates are the occurrences' RECURRENCE-IDs, each of them
-// among the extra dates so that the item repeats however few there are.
+// knows it: its dates are the occurrences' RECURRENCE-IDs and the extra
+// dates they add, each of them among the extra dates so that the item
+// repeats however few there are.
 void standForSeries(ItemRecord& item, ComponentReader& reader, const std::vector<icalcomponent*>& events) {
   std::sort(item.overrides.begin(), item.overrides.end(),
             [](const ComponentRecord& a, const ComponentRecord& b) { return *a.recurrenceId < *b.recurrenceId; });
@@ -281,6 +302,13 @@ void standForSeries(ItemRecord& item, ComponentReader& reader, const std::vector
   item.main.exdateDays.clear();
   for (icalcomponent* c : events) {
     if (auto id = reader.recurrenceIdOf(c)) item.main.rdates.push_back({*id, std::nullopt});
+  }
+  for (ComponentRecord& o : occurrencesOfExtraDates(item.overrides)) {
+    const bool known = std::any_of(item.main.rdates.begin(), item.main.rdates.end(),
+                                   [&](const ExtraDate& d) { return d.start.instant == *o.recurrenceId; });
+    if (known) continue;
+    item.main.rdates.push_back({*o.start, std::nullopt});
+    item.overrides.push_back(std::move(o));
   }
   std::sort(item.main.rdates.begin(), item.main.rdates.end(),
             [](const ExtraDate& a, const ExtraDate& b) { return a.start.instant < b.start.instant; });

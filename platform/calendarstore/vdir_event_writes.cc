@@ -209,6 +209,8 @@ std::vector<icalcomponent*> occurrencesWhere(icalcomponent* calendar, ZoneTable&
 
 const String kNoSeries = u"The file holds only changed occurrences of a series kept elsewhere: each can be changed "
                          u"on its own, the series only where it is kept.";
+const String kExtraDateOfChange = u"The occurrence is an extra date of a changed occurrence whose series is kept "
+                                 u"elsewhere: it can be changed only there.";
 
 // Removes from a file without its series the occurrence `original`, or
 // with `fromThereOn` every one from it on; the file goes with the last.
@@ -360,7 +362,7 @@ ItemEdit VdirCalendarStore::editWithoutSeries(StoredFile& stored, const Calendar
   }
   const Date original = *e.occurrence();
   const auto found = occurrencesWhere(stored.calendar.get(), zones_, [&](Date id) { return id == original; });
-  if (found.empty()) return refusedEdit(error, kNotSaved, kOccurrenceGone);
+  if (found.empty()) return refusedEdit(error, kNotSaved, kExtraDateOfChange);
   icalcomponent* occurrence = found.front();
   const StoredTime start = *readComponent(occurrence, stored.calendar.get(), zones_).start;
   if (changesDayForm(e, start)) {
@@ -410,6 +412,8 @@ bool VdirCalendarStore::removeEvent(zylo::CalEvent& e, zylo::CalSpan span, zylo:
     const Date original = *e.occurrence();
     if (!stillHas(stored.record, original)) return refusedEdit(error, what, kOccurrenceGone);
     if (stored.record.withoutSeries) {
+      const auto own = occurrencesWhere(stored.calendar.get(), zones_, [&](Date id) { return id == original; });
+      if (own.empty()) return refusedEdit(error, what, kExtraDateOfChange);
       return removeWithoutSeries(stored.calendar.get(), zones_, original, span == zylo::CalSpan::kFutureEvents,
                                  stored.originalText());
     }

@@ -137,7 +137,7 @@ const char kInvitedOccurrences[] =
     "SUMMARY:Invited\nEND:VEVENT\n"
     "BEGIN:VEVENT\nUID:u\nRECURRENCE-ID;RANGE=THISANDFUTURE;TZID=Europe/Berlin:20260706T100000\n"
     "DTSTART;TZID=Europe/Berlin:20260706T110000\nDTEND;TZID=Europe/Berlin:20260706T120000\n"
-    "RDATE:20260720T090000Z\nSUMMARY:Later part\nEND:VEVENT\n";
+    "SUMMARY:Later part\nEND:VEVENT\n";
 
 TEST_F(ReadAsMeantTest, ChangedOccurrencesWithoutTheirSeriesShowEachAtItsOwnStart) {
   writeItem("cal", "item.ics", kInvitedOccurrences);
@@ -154,12 +154,28 @@ TEST_F(ReadAsMeantTest, ChangedOccurrencesWithoutTheirSeriesShowEachAtItsOwnStar
   auto invited = store_->eventWithUID(u"u", utc(2026, 6, 15, 8));
   ASSERT_NE(invited, nullptr);
   EXPECT_TRUE(invited->isDetached());
-  // An extra date written as a period (which the oracle cannot read) adds
-  // no occurrence either: without its series the range reaches nothing.
-  std::string withPeriod = kInvitedOccurrences;
-  withPeriod.replace(withPeriod.find("RDATE:"), 22, "RDATE;VALUE=PERIOD:20260720T090000Z/PT2H\n");
-  writeItem("cal", "item.ics", withPeriod);
-  EXPECT_EQ(fetched(utc(2026, 6, 1), utc(2026, 9, 1)), seen);
+  // A change's extra dates are occurrences with its texts, a period's with
+  // its own end (the oracle reads neither; the range of the split reaches
+  // no other date, as the series is not here).
+  for (const char* rdate : {"RDATE:20260720T090000Z\n", "RDATE;VALUE=PERIOD:20260720T090000Z/PT2H\n"}) {
+    std::string withDate = kInvitedOccurrences;
+    withDate.insert(withDate.find("SUMMARY:Later part"), rdate);
+    writeItem("cal", "item.ics", withDate);
+    const std::string written = readFile("cal/item.ics");
+    Spans expected = seen;
+    const int64_t extra = secondsOf(utc(2026, 7, 20, 9));
+    expected.emplace_back(extra, extra + (contains(rdate, "PERIOD") ? 7200 : 3600));
+    EXPECT_EQ(fetched(utc(2026, 6, 1), utc(2026, 9, 1)), expected) << rdate;
+    auto added = store_->eventWithUID(u"u", utc(2026, 7, 20, 9));
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->title(), u"Later part");
+    // It belongs to the change, not to a VEVENT of its own: the file keeps it.
+    added->setTitle(u"Elsewhere");
+    EXPECT_FALSE(store_->saveEvent(*added, CalSpan::kThisEvent, error_));
+    EXPECT_FALSE(store_->removeEvent(*added, CalSpan::kThisEvent, error_));
+    EXPECT_TRUE(contains(foundation::toUtf8(*error_.localizedFailureReason), "extra date"));
+    EXPECT_EQ(readFile("cal/item.ics"), written);
+  }
   // A single one is an occurrence too, not an event of its own.
   writeItem("cal", "item.ics",
             "BEGIN:VEVENT\nUID:u\nRECURRENCE-ID:20260615T080000Z\nDTSTART:20260615T090000Z\nEND:VEVENT\n");
