@@ -154,6 +154,7 @@ std::optional<RuleExpansion> RuleExpansion::read(const std::string& rrule, const
 void RuleExpansion::fillDefaults() {
   startWall_ = foundation::wallSeconds(start_.local);
   startDay_ = floorDiv(startWall_, kDay);
+  startCivil_ = foundation::civilFromDays(startDay_);
   if (weekNumbers_.empty() && yearDays_.empty() && monthDays_.empty() && weekdays_.empty()) {
     if (freq_ == Frequency::kYearly) {
       if (months_ == 0) months_ = uint16_t(1u << start_.local.month);
@@ -165,6 +166,8 @@ void RuleExpansion::fillDefaults() {
     }
   }
   if (freq_ >= Frequency::kDaily) dayTimes_ = productTimes(hours_, minutes_, seconds_);
+  limitsDays_ = months_ != 0 || !monthDays_.empty() || !yearDays_.empty() || !weekNumbers_.empty() ||
+                !weekdays_.empty();
 }
 
 bool RuleExpansion::weekNumberMatches(int64_t day, int64_t year) const {
@@ -212,7 +215,7 @@ bool RuleExpansion::dayMatches(int64_t day) const {
 }
 
 RuleExpansion::Block RuleExpansion::blockAt(int64_t k) const {
-  const foundation::CivilDay s = foundation::civilFromDays(startDay_);
+  const foundation::CivilDay& s = startCivil_;
   switch (freq_) {
     case Frequency::kYearly: {
       const int64_t year = s.year + k * interval_;
@@ -235,7 +238,7 @@ RuleExpansion::Block RuleExpansion::blockAt(int64_t k) const {
 }
 
 int64_t RuleExpansion::blockAtOrBefore(int64_t day) const {
-  const foundation::CivilDay s = foundation::civilFromDays(startDay_);
+  const foundation::CivilDay& s = startCivil_;
   const foundation::CivilDay c = foundation::civilFromDays(day);
   switch (freq_) {
     case Frequency::kYearly: return floorDiv(c.year - s.year, interval_);
@@ -336,10 +339,26 @@ void RuleExpansion::walk(int64_t from, int64_t to, int64_t& counted,
   const int64_t lastDay = std::min(floorDiv(to - 1, kDay), foundation::daysFromCivil(kLastRuleYear + 1, 1, 1));
   const int64_t firstDay = floorDiv(from, kDay);
   std::vector<int64_t> days;
-  for (int64_t k = count_ > 0 ? 0 : std::max<int64_t>(0, blockAtOrBefore(firstDay));; ++k) {
+  int64_t k = count_ > 0 ? 0 : std::max<int64_t>(0, blockAtOrBefore(firstDay));
+  // A COUNT goes on from where an earlier walk left off counting.
+  if (count_ > 0 && counted == 1 && blockAt(counting_.block).endDay <= firstDay) {
+    k = counting_.block;
+    counted = counting_.counted;
+  }
+  for (;; ++k) {
     const Block block = blockAt(k);
     if (block.firstDay > lastDay) return;
     const bool wholeBlockBefore = block.firstDay > startDay_ && block.endDay <= firstDay;
+    if (wholeBlockBefore && count_ > 0) counting_ = {k, counted};
+    if (wholeBlockBefore && freq_ == Frequency::kDaily && !limitsDays_) {
+      // Every day of the grid alike: count the days before `from` at once.
+      const int64_t blocks = blockAtOrBefore(firstDay - 1) - k + 1;
+      counted += blocks * static_cast<int64_t>(setPositions_.empty() ? dayTimes_.size()
+                                                : pickedPositions(setPositions_, dayTimes_.size()).size());
+      if (count_ > 0 && counted >= count_) return;
+      k += blocks - 1;
+      continue;
+    }
     if (freq_ <= Frequency::kDaily && months_ != 0) {
       // A day outside the rule's months: on to the next month.
       const foundation::CivilDay c = foundation::civilFromDays(block.firstDay);

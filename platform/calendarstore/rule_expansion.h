@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/calendarstore/item_record.h"
+#include "platform/foundation/civil_days.h"
 
 namespace calendarstore {
 
@@ -63,6 +64,7 @@ class RuleExpansion {
 
   StoredTime start_;
   int64_t startWall_ = 0, startDay_ = 0;
+  foundation::CivilDay startCivil_{};
   Frequency freq_ = Frequency::kDaily;
   int64_t interval_ = 1;
   int64_t count_ = 0;
@@ -72,8 +74,12 @@ class RuleExpansion {
   std::vector<int> monthDays_, yearDays_, weekNumbers_, setPositions_;
   std::vector<Weekday> weekdays_;
   std::vector<int> hours_, minutes_, seconds_;
+  bool limitsDays_ = false;        // whether any part leaves out days
   std::vector<int32_t> dayTimes_;  // the times of day of a daily or longer rule
   std::unordered_map<int64_t, std::vector<int32_t>> timesByPhase_;
+  struct {
+    int64_t block = 0, counted = 1;  // instances before that block, the start among them
+  } counting_;
 };
 
 }  // namespace calendarstore
