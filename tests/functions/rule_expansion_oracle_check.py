@@ -17,6 +17,14 @@ Where the oracle departs from RFC 5545 the generator keeps out of its way:
   RFC, the later one in the oracle: starts in such an hour are left out.
 - The oracle's zones keep no daylight saving time after 2037: windows end
   before 2038.
+- A weekly rule's BYSETPOS picks within weeks that begin on WKST; the
+  oracle's first week begins at DTSTART: such a rule starts on WKST here.
+- A negative week number counts from the end of the year the week belongs
+  to (week -52 of a 52-week year is its week 1, though it begin in December);
+  the oracle reads it only within the calendar year: BYWEEKNO stays above -41.
+- Hours, minutes and seconds mean nothing to a rule of dates; the oracle
+  multiplies the dates by them (and so counts them into COUNT and BYSETPOS):
+  an all-day rule here has none.
 
 usage: rule_expansion_oracle_check.py ZYLO_HOST [--rules N] [--seed S]
 """
@@ -58,7 +66,7 @@ def joined(values):
     return ",".join(str(v) for v in values)
 
 
-def random_rule(rng, freq):
+def random_rule(rng, freq, all_day):
     parts = [f"FREQ={freq}"]
     if rng.random() < 0.3:
         parts.append(f"INTERVAL={rng.choice([2, 3, 5, 7, 13, 29, 97, 7919])}")
@@ -72,14 +80,14 @@ def random_rule(rng, freq):
             parts.append("BYYEARDAY=" + joined(pick(rng, [d for d in range(-366, 367) if d], 3)))
     week_numbers = freq == "YEARLY" and rng.random() < 0.2
     if week_numbers:
-        parts.append("BYWEEKNO=" + joined(pick(rng, [d for d in range(-53, 54) if d], 3)))
+        parts.append("BYWEEKNO=" + joined(pick(rng, [d for d in range(-40, 54) if d], 3)))
     if rng.random() < 0.4:
         numbered = freq in ("MONTHLY", "YEARLY") and not week_numbers and rng.random() < 0.5
         days = pick(rng, WEEKDAYS, 3)
         if numbered:
             days = [f"{rng.choice([1, 2, 3, 4, -1, -2, 5, -5])}{d}" for d in days]
         parts.append("BYDAY=" + ",".join(days))
-    if freq != "SECONDLY" or rng.random() < 0.5:
+    if not all_day and (freq != "SECONDLY" or rng.random() < 0.5):
         if rng.random() < (0.3 if freq in ("HOURLY", "MINUTELY", "SECONDLY") else 0.15):
             parts.append("BYHOUR=" + joined(pick(rng, range(24), 4)))
         if rng.random() < 0.15:
@@ -112,7 +120,11 @@ class Case:
                                   rng.randint(0, 23), rng.choice([0, 15, 30, 59]), rng.choice([0, 0, 30]))
         if self.all_day:
             start = start.replace(hour=0, minute=0, second=0)
-        self.parts = random_rule(rng, self.freq)
+        self.parts = random_rule(rng, self.freq, self.all_day)
+        if self.freq == "WEEKLY" and any(p.startswith("BYSETPOS") for p in self.parts):
+            # The oracle's first week runs from the start, not from WKST.
+            week_start = next((WEEKDAYS.index(p[5:]) for p in self.parts if p.startswith("WKST=")), 0)
+            start += datetime.timedelta(days=(week_start - start.weekday()) % 7)
         self.start = start
         bounded = rng.random()
         if bounded < 0.3:
