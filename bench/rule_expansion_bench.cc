@@ -80,4 +80,18 @@ void pathologicalArgs(benchmark::internal::Benchmark* b) {
 }
 BENCHMARK(BM_FetchPathologicalRule)->Apply(pathologicalArgs)->Unit(benchmark::kMillisecond);
 
+// A rule of seconds over ten years: how long the fetch takes to refuse.
+void BM_RefuseTooManyOccurrences(benchmark::State& state) {
+  const calendarstore::ItemRecord event = eventOf({"DTSTART:20000101T000000Z", "RRULE:FREQ=SECONDLY"});
+  const foundation::Date from = sys_days{year{2026} / 6 / 1};
+  for (auto _ : state) {
+    try {
+      calendarstore::occurrencesBetween(event, from, from + days{3652});
+      state.SkipWithError("not refused");
+    } catch (const zylo::CalendarStoreException&) {
+    }
+  }
+}
+BENCHMARK(BM_RefuseTooManyOccurrences)->Unit(benchmark::kMillisecond);
+
 }  // namespace

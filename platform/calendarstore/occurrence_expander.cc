@@ -177,6 +177,16 @@ std::vector<Occurrence> occurrencesBetween(const ItemRecord& event, Date from, D
     before = std::max(before, moved + seconds{o.durationSeconds});
     after = std::max(after, -moved);
   }
+  // A range that surely holds too many is refused before any is made: the
+  // dates a rule surely yields inside it, less every exception.
+  if (event.main.exdateDays.empty()) {
+    const auto spared = static_cast<int64_t>(event.main.exdates.size() + event.overrides.size());
+    for (RuleExpansion& rule : rulesOf(event)) {
+      if (rule.countWithin(from, to) - spared > static_cast<int64_t>(kMaxOccurrences)) {
+        throw zylo::CalendarStoreException(tooManyOccurrences(event));
+      }
+    }
+  }
   // An all-day occurrence's days may be an hour longer than its seconds.
   const Date earliest = from - before - (event.main.start->isDate ? seconds{86400} : seconds{0});
   forEachOriginal(event, earliest, to + after, [&](Date original) {

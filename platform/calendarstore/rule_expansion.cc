@@ -327,7 +327,7 @@ const std::vector<int32_t>& RuleExpansion::timesOf(int64_t day) {
   return found->second;
 }
 
-void RuleExpansion::walk(int64_t from, int64_t to, int64_t& counted,
+void RuleExpansion::walk(int64_t from, int64_t to, int64_t& counted, std::optional<int64_t> firstBlock,
                          const std::function<bool(int64_t)>& visit) {
   // False once the walk is over: past `to`, COUNT reached, or the visitor done.
   auto emit = [&](int64_t wall) {
@@ -339,9 +339,10 @@ void RuleExpansion::walk(int64_t from, int64_t to, int64_t& counted,
   const int64_t lastDay = std::min(floorDiv(to - 1, kDay), foundation::daysFromCivil(kLastRuleYear + 1, 1, 1));
   const int64_t firstDay = floorDiv(from, kDay);
   std::vector<int64_t> days;
-  int64_t k = count_ > 0 ? 0 : std::max<int64_t>(0, blockAtOrBefore(firstDay));
-  // A COUNT goes on from where an earlier walk left off counting.
-  if (count_ > 0 && counted == 1 && blockAt(counting_.block).endDay <= firstDay) {
+  const bool counts = count_ > 0 || firstBlock == 0;
+  int64_t k = counts ? 0 : std::max<int64_t>(0, firstBlock.value_or(blockAtOrBefore(firstDay)));
+  // A count goes on from where an earlier walk left off counting.
+  if (counts && counted == 1 && blockAt(counting_.block).endDay <= firstDay) {
     k = counting_.block;
     counted = counting_.counted;
   }
@@ -349,7 +350,7 @@ void RuleExpansion::walk(int64_t from, int64_t to, int64_t& counted,
     const Block block = blockAt(k);
     if (block.firstDay > lastDay) return;
     const bool wholeBlockBefore = block.firstDay > startDay_ && block.endDay <= firstDay;
-    if (wholeBlockBefore && count_ > 0) counting_ = {k, counted};
+    if (wholeBlockBefore && counts) counting_ = {k, counted};
     if (wholeBlockBefore && freq_ == Frequency::kDaily && !limitsDays_) {
       // Every day of the grid alike: count the days before `from` at once.
       const int64_t blocks = blockAtOrBefore(firstDay - 1) - k + 1;
@@ -418,7 +419,7 @@ void RuleExpansion::forEach(Date from, Date to, const std::function<bool(Date)>&
   const int64_t toWall = to.time_since_epoch().count() + offsets(to).second + 1;
   std::optional<Date> previous;
   int64_t counted = 1;
-  walk(fromWall, toWall, counted, [&](int64_t wall) {
+  walk(fromWall, toWall, counted, std::nullopt, [&](int64_t wall) {
     const Date at = start_.zone->dateFromLocal(foundation::localFields(wall));
     if (at < from || at >= to || at == start_.instant || at == previous) return true;
     previous = at;
@@ -431,7 +432,22 @@ int64_t RuleExpansion::countBefore(Date original) {
   if (until_ && original > *until_) original = *until_ + std::chrono::seconds{1};
   const int64_t wall = wallOf(original);
   int64_t counted = 1;
-  walk(wall, wall, counted, [](int64_t) { return true; });
+  walk(wall, wall, counted, 0, [](int64_t) { return true; });
+  return counted;
+}
+
+int64_t RuleExpansion::countWithin(Date from, Date to) {
+  if (to <= from + std::chrono::days{4}) return 0;
+  if (count_ > 0) {  // counted from the start anyway: the second count goes on from the first
+    const int64_t before = countBefore(from);
+    return countBefore(to) - before;
+  }
+  // The whole periods from two days after `from`, up to two days before `to`:
+  // wall times that far inside lie inside whatever the zone's offsets.
+  const int64_t firstBlock = blockAtOrBefore(floorDiv(wallOf(from + std::chrono::days{2}), kDay)) + 1;
+  const int64_t end = wallOf(to - std::chrono::days{2});
+  int64_t counted = 0;
+  walk(end, end, counted, std::max<int64_t>(1, firstBlock), [](int64_t) { return true; });
   return counted;
 }
 

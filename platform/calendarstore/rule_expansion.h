@@ -34,6 +34,9 @@ class RuleExpansion {
   // How many instances come before `original`, the start among them: what
   // a COUNT counts.
   int64_t countBefore(foundation::Date original);
+  // At most how many instances lie in [from, to), and close to it for a
+  // range of many periods; quick where forEach would make them one by one.
+  int64_t countWithin(foundation::Date from, foundation::Date to);
 
   enum class Frequency { kSecondly, kMinutely, kHourly, kDaily, kWeekly, kMonthly, kYearly };
 
@@ -50,8 +53,10 @@ class RuleExpansion {
   void fillDefaults();
   // Calls `visit` with the wall-clock seconds of the instances after the
   // start and before `to`, from `from` on, until it answers false; counts
-  // in `counted` every instance before `to` the walk passes (COUNT's tally).
-  void walk(int64_t from, int64_t to, int64_t& counted,
+  // in `counted` every instance before `to` the walk passes (COUNT's tally),
+  // all of them from the start when the rule has a COUNT or `firstBlock` is
+  // 0, else from `firstBlock` or the period holding `from`.
+  void walk(int64_t from, int64_t to, int64_t& counted, std::optional<int64_t> firstBlock,
             const std::function<bool(int64_t)>& visit);
   Block blockAt(int64_t k) const;
   int64_t blockAtOrBefore(int64_t day) const;

@@ -113,6 +113,17 @@ TEST(RuleExpansionLimit, AFetchOfTooManyOccurrencesFailsAndSaysSo) {
     EXPECT_EQ(error.reason(), foundation::fromUtf8("The range holds more than 100,000 occurrences of the event "
                                                     "\u201cRare\u201d; fetch a shorter range."));
   }
+  // Ten years are refused without making the first hundred thousand; a
+  // thousand exceptions do not bring them under the limit.
+  EXPECT_THROW(occurrencesBetween(e, utc(2026, 3, 1), utc(2036, 3, 1)), zylo::CalendarStoreException);
+  std::string excluded;
+  for (int i = 0; i < 1000; ++i) {
+    char line[40];
+    std::snprintf(line, sizeof line, "EXDATE:20260302T00%02d%02dZ\r\n", i / 60, i % 60);
+    excluded += line;
+  }
+  const ItemRecord fewer = eventOf("DTSTART:20260101T000000Z\r\nDURATION:PT1S\r\nRRULE:FREQ=SECONDLY\r\n" + excluded);
+  EXPECT_THROW(occurrencesBetween(fewer, utc(2026, 3, 1), utc(2026, 3, 6)), zylo::CalendarStoreException);
 }
 
 // --- Against libical ----------------------------------------------------------

@@ -19,6 +19,9 @@ Where the oracle departs from RFC 5545 the generator keeps out of its way:
   before 2038.
 - A weekly rule's BYSETPOS picks within weeks that begin on WKST; the
   oracle's first week begins at DTSTART: such a rule starts on WKST here.
+- UNTIL is an instant; the oracle reads it with DTSTART's offset (a day off
+  in Pacific/Apia across 2011, an hour across a DST change): starts within
+  a day before UNTIL are left out.
 - A negative week number counts from the end of the year the week belongs
   to (week -52 of a 52-week year is its week 1, though it begin in December);
   the oracle reads it only within the calendar year: BYWEEKNO stays above -41.
@@ -121,6 +124,7 @@ class Case:
         if self.all_day:
             start = start.replace(hour=0, minute=0, second=0)
         self.parts = random_rule(rng, self.freq, self.all_day)
+        self.until = None
         if self.freq == "WEEKLY" and any(p.startswith("BYSETPOS") for p in self.parts):
             # The oracle's first week runs from the start, not from WKST.
             week_start = next((WEEKDAYS.index(p[5:]) for p in self.parts if p.startswith("WKST=")), 0)
@@ -135,6 +139,8 @@ class Case:
             self.parts.append("UNTIL=" + (until.strftime("%Y%m%d") if self.all_day
                                           else until.replace(tzinfo=self.zone).astimezone(UTC)
                                           .strftime("%Y%m%dT%H%M%SZ")))
+            if not self.all_day:
+                self.until = until.replace(tzinfo=self.zone).astimezone(UTC)
         late = SPANS[self.freq] * (rng.random() * 3 if rng.random() < 0.3 else 0)
         late = datetime.timedelta(seconds=int(late.total_seconds()))
         self.window = (self.instant(start) + late - datetime.timedelta(hours=1),
@@ -178,6 +184,8 @@ class Case:
         return [s for s in starts if self.window[0] <= s < self.window[1]]
 
     def comparable(self, at):
+        if self.until and self.until - datetime.timedelta(hours=26) < at <= self.until + datetime.timedelta(seconds=1):
+            return False
         return self.all_day or not ends_in_repeated_hour(at, self.zone)
 
 
