@@ -72,6 +72,12 @@ void setUp() {
       << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Fuzz//EN\r\nBEGIN:VEVENT\r\nUID:r\r\n"
          "DTSTART:20260601T100000Z\r\nDTEND:20260601T110000Z\r\nRRULE:FREQ=WEEKLY\r\nSUMMARY:R\r\n"
          "ATTENDEE;CN=A:mailto:a@example.org\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+  // Rules that rarely or never match, and one of seconds: every fetch expands them.
+  std::ofstream(root / "Home" / "p.ics")
+      << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Fuzz//EN\r\nBEGIN:VEVENT\r\nUID:p\r\n"
+         "DTSTART:19700101T000000Z\r\nDURATION:PT1S\r\nRRULE:FREQ=HOURLY;BYMONTH=2;BYMONTHDAY=30\r\n"
+         "RRULE:FREQ=MINUTELY;INTERVAL=7919;BYMONTH=4;BYMONTHDAY=31,-1;BYSETPOS=1\r\n"
+         "RRULE:FREQ=SECONDLY;COUNT=1000000000;BYDAY=MO\r\nSUMMARY:P\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
   auto store = std::make_shared<calendarstore::VdirCalendarStore>(
       root, foundation::fixedOffsetZone(3600), foundation::fixedClock(kNow));
   zylo::installPlatformServices({foundation::fixedOffsetZone(3600),

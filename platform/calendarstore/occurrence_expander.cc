@@ -1,12 +1,10 @@
 #include "platform/calendarstore/occurrence_expander.h"
 
-#include <libical/ical.h>
-
 #include <algorithm>
 #include <functional>
 
-#include "platform/calendarstore/ical_time.h"
-#include "platform/calendarstore/rule_conversion.h"
+#include "calendar/calendar_store.h"
+#include "platform/calendarstore/rule_expansion.h"
 #include "platform/foundation/civil_days.h"
 
 namespace calendarstore {
@@ -15,9 +13,10 @@ namespace {
 using foundation::Date;
 using std::chrono::seconds;
 
-// A rule that yields more than this (FREQ=SECONDLY over years) is cut off
-// rather than allowed to hold the host.
-constexpr int kMaxIterations = 200000;
+// The most occurrences one fetch answers for one event: a rule of seconds
+// over years would otherwise fill the host's memory. Beyond it the fetch
+// fails and says so.
+constexpr size_t kMaxOccurrences = 100000;
 
 // The span of an occurrence starting at `start` with the component's length;
 // whole days of an all-day event are counted on the calendar, so that a day
@@ -30,73 +29,50 @@ Date endOf(const ComponentRecord& c, Date start) {
   return c.start->zone->dateFromLocal({static_cast<int>(civil.year), civil.month, civil.day, 0, 0, 0});
 }
 
-// Whether RFC 5545 allows the rule's parts together. libical searches a
-// forbidden combination (a numbered weekday in an hourly rule) for seconds
-// before it gives up, at every step: such a rule yields only the event's
-// own start and extra dates.
-bool permitted(const icalrecurrencetype& rule) {
-  const bool monthlyOrYearly = rule.freq == ICAL_MONTHLY_RECURRENCE || rule.freq == ICAL_YEARLY_RECURRENCE;
-  for (int i = 0; i < ICAL_BY_DAY_SIZE && rule.by_day[i] != ICAL_RECURRENCE_ARRAY_MAX; ++i) {
-    if (!monthlyOrYearly && icalrecurrencetype_day_position(rule.by_day[i]) != 0) return false;
-  }
-  const bool usesMonthDays = rule.by_month_day[0] != ICAL_RECURRENCE_ARRAY_MAX;
-  const bool usesYearDays = rule.by_year_day[0] != ICAL_RECURRENCE_ARRAY_MAX;
-  const bool usesWeekNumbers = rule.by_week_no[0] != ICAL_RECURRENCE_ARRAY_MAX;
-  if (usesMonthDays && rule.freq == ICAL_WEEKLY_RECURRENCE) return false;
-  if (usesYearDays && (rule.freq == ICAL_DAILY_RECURRENCE || rule.freq == ICAL_WEEKLY_RECURRENCE ||
-                       rule.freq == ICAL_MONTHLY_RECURRENCE)) {
-    return false;
-  }
-  return !usesWeekNumbers || rule.freq == ICAL_YEARLY_RECURRENCE;
+// Every RRULE of the event that yields anything.
+std::vector<RuleExpansion> rulesOf(const ItemRecord& event) {
+  std::vector<RuleExpansion> rules;
+  if (!event.main.rrule) return rules;
+  auto add = [&](const std::string& text) {
+    if (auto rule = RuleExpansion::read(text, *event.main.start)) rules.push_back(std::move(*rule));
+  };
+  add(*event.main.rrule);
+  for (const std::string& text : event.main.moreRrules) add(text);
+  return rules;
 }
 
-// libical walks an hourly, minutely or secondly rule one period at a time
-// from its start, and its skip ahead loses the rule's step: a rule from
-// centuries ago would hold the host for minutes. Started at its last whole
-// period before `skipTo` instead, it yields the same instances from there.
-foundation::LocalDateTime subDailyStartNear(const icalrecurrencetype& rule, const StoredTime& start,
-                                            Date skipTo) {
-  const int64_t unit = rule.freq == ICAL_HOURLY_RECURRENCE ? 3600 : rule.freq == ICAL_MINUTELY_RECURRENCE ? 60 : 1;
-  if (start.isDate) return start.local;
-  const int64_t period = unit * rule.interval;
-  const int64_t first = foundation::wallSeconds(start.local);
-  const int64_t distance = foundation::wallSeconds(foundation::splitGregorian(skipTo, *start.zone)) - first;
-  if (distance <= period) return start.local;
-  return foundation::localFields(first + distance / period * period);
-}
-
-// Calls `visit` with each date the rule yields in [from, to), ascending,
-// until `visit` answers false. The event's own start is not among them.
+// Calls `visit` with each date the rules yield together in [from, to),
+// ascending and each once, until `visit` answers false. The event's own
+// start is not among them. The range is taken in growing pieces, so that a
+// visitor that stops early does not pay for the rest.
 void forEachRuleDate(const ItemRecord& event, Date from, Date to,
                      const std::function<bool(Date)>& visit) {
-  const StoredTime& start = *event.main.start;
-  if (!event.main.rrule) return;
-  icalrecurrencetype rule = icalrecurrencetype_from_string(event.main.rrule->c_str());
-  if (rule.freq == ICAL_NO_RECURRENCE || rule.interval < 1 || !permitted(rule)) return;
-  std::optional<Date> until;
-  if (!icaltime_is_null_time(rule.until)) until = untilInstant(rule.until, start, true);
-  rule.until = icaltime_null_time();
-  // Without a count the iterator can skip ahead to the window: a rule of
-  // days or longer through libical, a shorter one by a later start.
-  const Date skipTo = from - std::chrono::days{2};
-  const bool skips = rule.count == 0 && skipTo > start.instant;
-  const bool subDaily = rule.freq == ICAL_HOURLY_RECURRENCE || rule.freq == ICAL_MINUTELY_RECURRENCE ||
-                        rule.freq == ICAL_SECONDLY_RECURRENCE;
-  const foundation::LocalDateTime first = skips && subDaily ? subDailyStartNear(rule, start, skipTo) : start.local;
-  icalrecur_iterator* it = icalrecur_iterator_new(rule, icalTimeOf(first, start.isDate));
-  if (it == nullptr) return;
-  if (skips && !subDaily) {
-    icalrecur_iterator_set_start(
-        it, icalTimeOf(foundation::splitGregorian(skipTo, *start.zone), start.isDate));
+  std::vector<RuleExpansion> rules = rulesOf(event);
+  if (rules.empty()) return;
+  Date at = std::max(from, event.main.start->instant);
+  seconds piece = std::chrono::days{366};
+  std::vector<Date> dates;
+  while (at < to) {
+    Date end = to - at > piece ? at + piece : to;
+    dates.clear();
+    for (RuleExpansion& rule : rules) {
+      // A rule that fills its share ends the piece at its last date.
+      size_t taken = 0;
+      rule.forEach(at, end, [&](Date d) {
+        dates.push_back(d);
+        return ++taken < kMaxOccurrences + 2;
+      });
+      if (taken == kMaxOccurrences + 2) end = std::min(end, dates.back());
+    }
+    std::sort(dates.begin(), dates.end());
+    dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
+    for (Date d : dates) {
+      if (d >= end) break;
+      if (!visit(d)) return;
+    }
+    at = end;
+    piece *= 2;
   }
-  for (int n = 0; n < kMaxIterations; ++n) {
-    const icaltimetype t = icalrecur_iterator_next(it);
-    if (icaltime_is_null_time(t)) break;
-    const Date instant = start.zone->dateFromLocal(fieldsOf(t));
-    if ((until && instant > *until) || instant >= to) break;
-    if (instant >= from && instant != start.instant && !visit(instant)) break;
-  }
-  icalrecur_iterator_free(it);
 }
 
 // The same with the event's own start and its extra dates first.
@@ -163,6 +139,12 @@ Occurrence occurrenceOf(const ItemRecord& event, Date original) {
   return {original, original, end, &event.main, false};
 }
 
+foundation::String tooManyOccurrences(const ItemRecord& event) {
+  return foundation::fromUtf8("The range holds more than 100,000 occurrences of the event \u201c") +
+         event.main.title.value_or(foundation::String{}) +
+         foundation::fromUtf8("\u201d; fetch a shorter range.");
+}
+
 bool overlaps(const Occurrence& o, Date from, Date to) {
   if (o.start == o.end) return o.start >= from && o.start < to;
   return o.start < to && o.end > from;
@@ -195,11 +177,23 @@ std::vector<Occurrence> occurrencesBetween(const ItemRecord& event, Date from, D
     before = std::max(before, moved + seconds{o.durationSeconds});
     after = std::max(after, -moved);
   }
-  const Date earliest = from - before - std::chrono::days{1};
+  // A range that surely holds too many is refused before any is made: the
+  // dates a rule surely yields inside it, less every exception.
+  if (event.main.exdateDays.empty()) {
+    const auto spared = static_cast<int64_t>(event.main.exdates.size() + event.overrides.size());
+    for (RuleExpansion& rule : rulesOf(event)) {
+      if (rule.countWithin(from, to) - spared > static_cast<int64_t>(kMaxOccurrences)) {
+        throw zylo::CalendarStoreException(tooManyOccurrences(event));
+      }
+    }
+  }
+  // An all-day occurrence's days may be an hour longer than its seconds.
+  const Date earliest = from - before - (event.main.start->isDate ? seconds{86400} : seconds{0});
   forEachOriginal(event, earliest, to + after, [&](Date original) {
     if (!excluded(event, original) && !overrideOf(event, original)) {
       Occurrence o = occurrenceOf(event, original);
       if (overlaps(o, from, to)) found.push_back(o);
+      if (found.size() > kMaxOccurrences) throw zylo::CalendarStoreException(tooManyOccurrences(event));
     }
     return true;
   });
@@ -244,12 +238,9 @@ std::optional<Occurrence> firstOccurrence(const ItemRecord& event) {
 
 int ruleInstancesBefore(const ItemRecord& event, Date original) {
   if (!event.main.start || !event.main.rrule) return 0;
-  int count = event.main.start->instant < original ? 1 : 0;
-  forEachRuleDate(event, foundation::distantPast(), original, [&](Date) {
-    ++count;
-    return true;
-  });
-  return count;
+  auto rule = RuleExpansion::read(*event.main.rrule, *event.main.start);
+  if (!rule) return event.main.start->instant < original ? 1 : 0;
+  return static_cast<int>(std::min<int64_t>(rule->countBefore(original), INT32_MAX));
 }
 
 bool isOriginal(const ItemRecord& event, Date original) {

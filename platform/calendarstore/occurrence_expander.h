@@ -1,8 +1,8 @@
-// The occurrences of an event: its rule and extra dates expanded in the
+// The occurrences of an event: its rules and extra dates expanded in the
 // event's own zone, less the excluded dates, with the overridden ones
 // replaced by their overrides.
 //
-// Not thread-safe: libical's rule iterator is used under the store's lock.
+// Thread-safe: every call works on its own expansion of the rules.
 #ifndef ZYLO_PLATFORM_CALENDARSTORE_OCCURRENCE_EXPANDER_H_
 #define ZYLO_PLATFORM_CALENDARSTORE_OCCURRENCE_EXPANDER_H_
 
@@ -24,12 +24,13 @@ struct Occurrence {
 bool repeats(const ItemRecord& event);
 
 // Every occurrence whose span overlaps [from, to); a zero-length one counts
-// when its start lies in the range. Unordered.
+// when its start lies in the range. Unordered. Throws
+// zylo::CalendarStoreException when there are more than 100,000.
 std::vector<Occurrence> occurrencesBetween(const ItemRecord& event, foundation::Date from,
                                            foundation::Date to);
 // The event itself, or a repeating event's first occurrence.
 std::optional<Occurrence> firstOccurrence(const ItemRecord& event);
-// How many instances the rule yields before `original`, the event's own
+// How many instances the first rule yields before `original`, the event's own
 // start among them and excluded ones too, extra dates not: what a COUNT
 // counts.
 int ruleInstancesBefore(const ItemRecord& event, foundation::Date original);

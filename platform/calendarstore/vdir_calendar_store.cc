@@ -62,7 +62,16 @@ std::optional<Date> nextAlarmOf(const ItemRecord& item, Date now) {
   if (!repeats(item)) {
     if (auto only = firstOccurrence(item)) occurrences.push_back(*only);
   } else {
-    occurrences = occurrencesBetween(item, now - std::chrono::days{30}, now + kAlarmHorizon);
+    // A rule of minutes or seconds holds too many occurrences for the whole
+    // horizon: its next alarm is looked for nearer.
+    for (const std::chrono::seconds reach : {std::chrono::seconds{kAlarmHorizon}, std::chrono::seconds{86400 * 30},
+                                             std::chrono::seconds{86400}, std::chrono::seconds{3600}}) {
+      try {
+        occurrences = occurrencesBetween(item, now - std::min(reach, std::chrono::seconds{86400 * 30}), now + reach);
+        break;
+      } catch (const zylo::CalendarStoreException&) {
+      }
+    }
   }
   std::optional<Date> next;
   for (const Occurrence& o : occurrences) {

@@ -132,5 +132,17 @@ TEST_F(RecurrenceTest, ARuleTheStandardForbidsYieldsOnlyItsStart) {
             (std::vector<foundation::Date>{utc(2026, 6, 4, 10), utc(2026, 6, 10, 10)}));
 }
 
+TEST_F(RecurrenceTest, AnAlarmOfARuleOfMinutesLeavesAShortFetchWhole) {
+  // The next alarm once looked through 800 days of occurrences: more than a
+  // fetch may hold, which failed every fetch of the event.
+  writeItem("cal", "m.ics",
+            "BEGIN:VEVENT\nUID:m\nDTSTART:20200101T000000Z\nDURATION:PT1M\nRRULE:FREQ=MINUTELY\n"
+            "BEGIN:VALARM\nACTION:DISPLAY\nTRIGGER:-PT5M\nDESCRIPTION:m\nEND:VALARM\nEND:VEVENT\n");
+  store();
+  const auto list = events(utc(2026, 6, 1, 10), utc(2026, 6, 1, 11));
+  ASSERT_EQ(list->size(), 60u);
+  EXPECT_TRUE((*list)[0]->nextAlarmDate());
+}
+
 }  // namespace
 }  // namespace calendarstore::testing
