@@ -49,7 +49,9 @@ struct ComponentRecord {
   // An event's length: from DTEND, DURATION, or the defaults for a missing
   // end (none for a time, one day for a date).
   int64_t durationSeconds = 0;
-  int durationDays = 0;  // whole days of an all-day event
+  // Whole days of that length, counted on the calendar: an all-day event's,
+  // or those of a DURATION (which durationSeconds counts as 24 hours each).
+  int durationDays = 0;
   std::optional<foundation::Date> recurrenceId;
   bool thisAndFuture = false;  // RANGE=THISANDFUTURE: the override reaches every later occurrence
   std::optional<std::string> rrule;  // the RRULE text

@@ -18,15 +18,20 @@ using std::chrono::seconds;
 // fails and says so.
 constexpr size_t kMaxOccurrences = 100000;
 
-// The span of an occurrence starting at `start` with the component's length;
-// whole days of an all-day event are counted on the calendar, so that a day
-// stays a day across a daylight-saving change.
+// The span of an occurrence starting at `start` with the component's length.
+// Whole days are counted on the calendar (the same wall time so many days
+// later), so that a day stays a day across a daylight-saving change; the
+// hours and less of a timed event's length are exact.
 Date endOf(const ComponentRecord& c, Date start) {
-  if (!c.start || !c.start->isDate || c.durationDays == 0) return start + seconds{c.durationSeconds};
-  foundation::LocalDateTime l = foundation::splitGregorian(start, *c.start->zone);
-  const auto civil = foundation::civilFromDays(
-      foundation::daysFromCivil(l.year, l.month, l.day) + c.durationDays);
-  return c.start->zone->dateFromLocal({static_cast<int>(civil.year), civil.month, civil.day, 0, 0, 0});
+  if (!c.start || c.durationDays == 0) return start + seconds{c.durationSeconds};
+  const foundation::TimeZone& zone = *c.start->zone;
+  const foundation::LocalDateTime l = c.start->isDate ? foundation::splitAsStartOfDay(start, zone)
+                                                      : foundation::splitGregorian(start, zone);
+  const auto civil = foundation::civilFromDays(foundation::daysFromCivil(l.year, l.month, l.day) + c.durationDays);
+  const Date sameWallTime =
+      zone.dateFromLocal({static_cast<int>(civil.year), civil.month, civil.day, l.hour, l.minute, l.second});
+  if (c.start->isDate) return sameWallTime;
+  return sameWallTime + seconds{c.durationSeconds - int64_t{c.durationDays} * 86400};
 }
 
 // Every RRULE of the event that yields anything.
