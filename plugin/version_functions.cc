@@ -21,7 +21,10 @@ void answerVersion(fmx::DataRef result, const char* version, const FM_Locale* lo
 
 FMX_Err Zylo_Version(const FM_ExprEnv* env, const FM_DataVect* parms, FM_Data* result) {
   return runExternalFunction(env, result, [&](Session& session) {
+    // A success like any other: the store's reason for an earlier failure
+    // goes with its code.
     session.clearError();
+    if (session.context()) session.context()->resetLastErrorString();
     g_llasterror = 0;
     fmx::DataVectRef params(parms);
     fmx::DataRef answer(result);

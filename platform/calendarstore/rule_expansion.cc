@@ -433,7 +433,8 @@ int64_t RuleExpansion::countBefore(Date original) {
   const int64_t wall = wallOf(original);
   int64_t counted = 1;
   walk(wall, wall, counted, 0, [](int64_t) { return true; });
-  return counted;
+  // The walk counts whole periods at once and may pass COUNT doing so.
+  return count_ > 0 ? std::min(counted, count_) : counted;
 }
 
 int64_t RuleExpansion::countWithin(Date from, Date to) {

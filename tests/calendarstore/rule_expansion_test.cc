@@ -81,6 +81,10 @@ TEST(RuleExpansionRegressions, CountStartsAtTheEventsStartAndIsCountedByWholeDay
   const ItemRecord ended = eventOf("DTSTART:19700101T080000Z\r\nDURATION:PT1H\r\nRRULE:FREQ=DAILY;COUNT=10000\r\n");
   EXPECT_TRUE(startsOf(ended, utc(2026, 1, 1), utc(2036, 1, 1)).empty());
   EXPECT_EQ(startsOf(ended, utc(1997, 5, 18), utc(1997, 5, 20)), std::vector<Date>{utc(1997, 5, 18, 8)});
+  // A short COUNT fetched without bounds is its count, far under the limit.
+  const ItemRecord trial = eventOf("DTSTART:20261201T160000Z\r\nDURATION:PT1H\r\nRRULE:FREQ=DAILY;COUNT=10\r\n");
+  EXPECT_EQ(startsOf(trial, foundation::distantPast(), foundation::distantFuture()).size(), 10u);
+  EXPECT_EQ(ruleInstancesBefore(trial, utc(3000, 1, 1)), 10);
 }
 
 TEST(RuleExpansionRegressions, EveryRuleOfTheEventCountsOnce) {

@@ -94,6 +94,11 @@ TEST_F(ItemAccessTest, StoreExceptionsOpeningAnEventCarryTheirReason) {
   EXPECT_EQ(textOf(call(u"Zylo_OpenItemWithUID", {text(u"task"), text(u"report")})), u"!!ERROR!!");
   EXPECT_EQ(lastCode(), 9999);
   EXPECT_EQ(lastError(), u"Cannot read /calendars: Permission denied");
+  // The next success clears the reason with the code, even one that never
+  // reaches the store.
+  call(u"Zylo_Version");
+  EXPECT_EQ(lastCode(), 0);
+  EXPECT_EQ(lastError(), u"Success");
   storeFault_ = [] { throw std::runtime_error("out of memory"); };
   EXPECT_EQ(textOf(call(u"Zylo_OpenItemWithUID", {text(u"event"), text(u"review")})), u"!!ERROR!!");
   EXPECT_EQ(lastError(), u"Unknown Exception");
