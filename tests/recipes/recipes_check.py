@@ -3,8 +3,8 @@
 
 The page shows each script of examples/recipes/ in a ```fmscript block, and
 configuration files in ```ini blocks, right after a line naming the file
-under examples/; the block must be the file's text. A ```sh
-block that calls zylo-host is a run: it runs in bash in a fresh folder
+under examples/; the block must be the file's text. A ```sh block that
+calls zylo-host is a run: it runs in bash in a fresh folder
 holding a copy of examples/calendars as `calendars` and of examples/recipes
 as `examples/recipes`, with zylo-host on the PATH, the zone Europe/Berlin
 and the clock at Wednesday 9 December 2026, 09:00 (faketime); what it
@@ -90,6 +90,8 @@ def run(commands, host, source, temp):
     shutil.copytree(source / "examples" / "recipes", folder / "examples" / "recipes")
     (folder / "bin").mkdir()
     (folder / "home").mkdir()
+    # The machine's /etc/zylo/zylo.conf has no say in the run.
+    (folder / "zylo.conf").write_text("")
     wrapper = folder / "bin" / "zylo-host"
     wrapper.write_text(f"#!/bin/sh\nexec faketime '{NOW}' '{host}' \"$@\"\n")
     wrapper.chmod(0o755)
@@ -99,6 +101,7 @@ def run(commands, host, source, temp):
         "HOME": str(folder / "home"),
         "TZ": "Europe/Berlin",
         "ZYLO_OS_VERSION": "10.8",
+        "ZYLO_CONFIG": str(folder / "zylo.conf"),
         "ZYLO_STORE_INDEX": "off" if index == "off" else str(folder / "index"),
         # faketime preloads its library ahead of a sanitizer's runtime.
         "ASAN_OPTIONS": os.environ.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0",
@@ -106,9 +109,8 @@ def run(commands, host, source, temp):
     for name in ("UBSAN_OPTIONS", "LSAN_OPTIONS"):
         if name in os.environ:
             env[name] = os.environ[name]
-    done = subprocess.run(["bash", "-e", "-c", "\n".join(commands)], cwd=folder, env=env,
+    return subprocess.run(["bash", "-e", "-c", "\n".join(commands)], cwd=folder, env=env,
                           capture_output=True, text=True, timeout=120)
-    return done
 
 
 def main():
