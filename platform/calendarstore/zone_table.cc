@@ -16,7 +16,10 @@ namespace {
 class VtimezoneZone final : public foundation::TimeZone {
  public:
   explicit VtimezoneZone(icalcomponent* vtimezone) : zone_(icaltimezone_new()) {
-    icaltimezone_set_component(zone_, icalcomponent_new_clone(vtimezone));
+    // libical takes the copy only from a block with a TZID; one without
+    // stays ours to free, and the zone then knows no offset but UTC's.
+    icalcomponent* copy = icalcomponent_new_clone(vtimezone);
+    if (!icaltimezone_set_component(zone_, copy)) icalcomponent_free(copy);
   }
   ~VtimezoneZone() override { icaltimezone_free(zone_, 1); }
   VtimezoneZone(const VtimezoneZone&) = delete;
@@ -131,8 +134,9 @@ ZoneTable::Match ZoneTable::match(const std::string& tzid, icalcomponent* calend
   }
   int count = 0;
   vtimezoneWhere(calendar, [&](const char*) { return ++count > 1; });
-  if (count == 1) {
-    icalcomponent* only = vtimezoneWhere(calendar, [](const char*) { return true; });
+  // The only block, when it is one libical can read (it names itself).
+  icalcomponent* only = count == 1 ? vtimezoneWhere(calendar, [](const char*) { return true; }) : nullptr;
+  if (only && *tzidOf(only) != '\0') {
     return {std::make_shared<const VtimezoneZone>(only),
             "the zone " + quoted(tzid) + " is unknown; it is read by the file's only VTIMEZONE " +
                 quoted(tzidOf(only))};

@@ -395,11 +395,16 @@ TEST_F(ReadAsMeantTest, ZoneNamesThatMissTheirDefinition) {
   }
   // The file's only definition, under another name.
   EXPECT_EQ(startOf(office + event("Bureau")).first, utc(2026, 12, 15, 6, 15));
-  // Nothing to go by: the default zone, said so.
-  const auto [start, repairs] = startOf(event("Nowhere Standard Time"));
-  EXPECT_EQ(start, utc(2026, 12, 15, 9));
-  EXPECT_EQ(repairs, std::vector<std::string>{"the zone \"Nowhere Standard Time\" is unknown; its times are read in "
-                                              "the default zone (Europe/Berlin)"});
+  // Nothing to go by: the default zone, said so; an only block that names
+  // no zone is nothing to go by either.
+  const std::string nameless = "BEGIN:VTIMEZONE\r\nBEGIN:STANDARD\r\nDTSTART:16010101T000000\r\n"
+                               "TZOFFSETFROM:+0530\r\nTZOFFSETTO:+0530\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n";
+  for (const std::string& definitions : {std::string(), nameless}) {
+    const auto [start, repairs] = startOf(definitions + event("Nowhere Standard Time"));
+    EXPECT_EQ(start, utc(2026, 12, 15, 9));
+    EXPECT_EQ(repairs, std::vector<std::string>{"the zone \"Nowhere Standard Time\" is unknown; its times are read "
+                                                "in the default zone (Europe/Berlin)"});
+  }
 }
 
 }  // namespace
