@@ -1,10 +1,10 @@
 #include "platform/calendarstore/item_parsing.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/calendarstore/content_lines.h"
+#include "platform/calendarstore/document_order.h"
 
 namespace calendarstore {
 namespace {
@@ -16,25 +16,14 @@ constexpr std::string_view kBlanks = " \t";
 bool itemKind(icalcomponent_kind k) { return k == ICAL_VEVENT_COMPONENT || k == ICAL_VTODO_COMPONENT; }
 
 std::vector<icalcomponent*> itemComponents(icalcomponent* root) {
-  std::vector<icalcomponent*> list;
-  std::function<void(icalcomponent*)> visit = [&](icalcomponent* c) {
-    if (itemKind(icalcomponent_isa(c))) list.push_back(c);
-    for (icalcomponent* child = icalcomponent_get_first_component(c, ICAL_ANY_COMPONENT); child;
-         child = icalcomponent_get_next_component(c, ICAL_ANY_COMPONENT)) {
-      visit(child);
-    }
-  };
-  visit(root);
+  std::vector<icalcomponent*> list = inDocumentOrder(root);
+  std::erase_if(list, [](icalcomponent* c) { return !itemKind(icalcomponent_isa(c)); });
   return list;
 }
 
 std::vector<const ContentBlock*> itemBlocks(const std::vector<ContentBlock>& blocks) {
-  std::vector<const ContentBlock*> list;
-  std::function<void(const ContentBlock&)> visit = [&](const ContentBlock& b) {
-    if (b.name == "VEVENT" || b.name == "VTODO") list.push_back(&b);
-    for (const ContentBlock& child : b.children) visit(child);
-  };
-  for (const ContentBlock& b : blocks) visit(b);
+  std::vector<const ContentBlock*> list = inDocumentOrder(blocks);
+  std::erase_if(list, [](const ContentBlock* b) { return b->name != "VEVENT" && b->name != "VTODO"; });
   return list;
 }
 

@@ -494,29 +494,29 @@ std::optional<VdirCalendarStore::ItemLocation> VdirCalendarStore::locate(const f
   return std::nullopt;
 }
 
-std::vector<std::pair<fs::path, std::string>> VdirCalendarStore::unreadableFiles() {
+std::vector<std::pair<fs::path, std::string>> VdirCalendarStore::listFiles(
+    const std::function<void(const ItemFile&, const std::function<void(const std::string&)>&)>& says) {
   std::lock_guard guard(lock_);
   refresh();
-  std::vector<std::pair<fs::path, std::string>> problems;
+  std::vector<std::pair<fs::path, std::string>> list;
   for (const auto& [calendarName, entry] : calendars_) {
     for (const auto& [fileName, file] : entry.files) {
-      if (!file.item) problems.emplace_back(root_ / calendarName / fileName, file.problem);
+      says(file, [&](const std::string& what) { list.emplace_back(root_ / calendarName / fileName, what); });
     }
   }
-  return problems;
+  return list;
+}
+
+std::vector<std::pair<fs::path, std::string>> VdirCalendarStore::unreadableFiles() {
+  return listFiles([](const ItemFile& file, const auto& add) {
+    if (!file.item) add(file.problem);
+  });
 }
 
 std::vector<std::pair<fs::path, std::string>> VdirCalendarStore::repairedFiles() {
-  std::lock_guard guard(lock_);
-  refresh();
-  std::vector<std::pair<fs::path, std::string>> repairs;
-  for (const auto& [calendarName, entry] : calendars_) {
-    for (const auto& [fileName, file] : entry.files) {
-      if (!file.item) continue;
-      for (const std::string& repair : file.item->repairs) repairs.emplace_back(root_ / calendarName / fileName, repair);
-    }
-  }
-  return repairs;
+  return listFiles([](const ItemFile& file, const auto& add) {
+    if (file.item) std::for_each(file.item->repairs.begin(), file.item->repairs.end(), add);
+  });
 }
 
 // --- Objects for the caller --------------------------------------------------

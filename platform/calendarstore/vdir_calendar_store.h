@@ -107,6 +107,10 @@ class VdirCalendarStore final : public zylo::CalendarStore {
     std::map<std::string, ItemFile> files;
     bool itemsRead = false;  // `files` is known (else only `info`)
   };
+  // Every file with what `says` adds of it (any number of sentences), for
+  // the lists above.
+  std::vector<std::pair<std::filesystem::path, std::string>> listFiles(
+      const std::function<void(const ItemFile&, const std::function<void(const std::string&)>&)>& says);
   struct ItemLocation {
     const CalendarEntry* calendar;
     const std::string* fileName;
