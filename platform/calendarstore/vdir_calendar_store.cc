@@ -501,7 +501,8 @@ std::vector<std::pair<fs::path, std::string>> VdirCalendarStore::listFiles(
   std::vector<std::pair<fs::path, std::string>> list;
   for (const auto& [calendarName, entry] : calendars_) {
     for (const auto& [fileName, file] : entry.files) {
-      says(file, [&](const std::string& what) { list.emplace_back(root_ / calendarName / fileName, what); });
+      const fs::path path = root_ / calendarName / fileName;
+      says(file, [&](const std::string& what) { list.emplace_back(path, what); });
     }
   }
   return list;
