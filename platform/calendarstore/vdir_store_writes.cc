@@ -203,6 +203,7 @@ bool VdirCalendarStore::saveTask(zylo::CalTask& t, zylo::StoreError& error) {
     t.setUid(foundation::fromUtf8(uid));
     t.setStoreFile(target->info.folderName + "/" + *fileName);
     t.setDateStamp(now);  // the DTSTAMP just written
+    if (t.isCompleted() && !t.completedDate()) t.setCompletedDate(now);  // the COMPLETED just written
     t.clearChanges();
     return true;
   }
@@ -210,7 +211,15 @@ bool VdirCalendarStore::saveTask(zylo::CalTask& t, zylo::StoreError& error) {
     ComponentEditor editor(zones_.defaultZone());
     applyTaskFields(editor, stored.main, t, t.changedFields(), now);
     editor.touch(stored.main, now);
-    return writeBack(stored, *target, t);
+    // Completing a task stamps it (or keeps the stamp it had): the task
+    // answers what the file now says.
+    std::optional<Date> completed;
+    if (icalproperty* p = icalcomponent_get_first_property(stored.main, ICAL_COMPLETED_PROPERTY)) {
+      completed = instantOfTime(p, icalproperty_get_completed(p), stored.calendar.get(), zones_);
+    }
+    return andThen(writeBack(stored, *target, t), [&t, completed] {
+      t.loadFromStore(t.dueDate(), completed, t.isCompleted(), t.priority());
+    });
   });
 }
 

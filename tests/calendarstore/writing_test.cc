@@ -189,9 +189,18 @@ TEST_F(WritingTest, TasksAndCalendarsRoundTrip) {
   EXPECT_EQ(copy->priority(), 1);
   copy->setIsCompleted(true);
   ASSERT_TRUE(store_->saveTask(*copy, error_));
+  EXPECT_EQ(copy->completedDate(), testNow());  // the task just saved answers what its file says
   auto done = store_->taskWithUID(task->uid());
   EXPECT_TRUE(done->isCompleted());
   EXPECT_EQ(done->completedDate(), testNow());
+  copy->setIsCompleted(false);
+  ASSERT_TRUE(store_->saveTask(*copy, error_));
+  EXPECT_EQ(copy->completedDate(), std::nullopt);
+  auto finished = zylo::CalTask::task();
+  finished->setCalendar(calendar);
+  finished->setIsCompleted(true);
+  ASSERT_TRUE(store_->saveTask(*finished, error_));
+  EXPECT_EQ(finished->completedDate(), testNow());
   ASSERT_TRUE(store_->removeCalendar(*calendar, error_));
   EXPECT_EQ(store_->calendars().size(), 1u);
 }
