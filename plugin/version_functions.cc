@@ -8,8 +8,8 @@
 namespace zylo {
 namespace {
 
-constexpr char kShortVersion[] = "1.0.4.0";
-constexpr char kLongVersion[] = "Tessaly 1.0.4.0";
+constexpr char kShortVersion[] = ZYLO_VERSION;
+constexpr char kLongVersion[] = "Tessaly " ZYLO_VERSION;
 
 void answerVersion(fmx::DataRef result, const char* version, const FM_Locale* locale) {
   fmx::Text text;

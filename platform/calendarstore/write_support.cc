@@ -59,7 +59,7 @@ std::string itemText(icalcomponent* calendar, const OriginalText* original) {
 ComponentPtr newCalendarComponent() {
   ComponentPtr calendar(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
   icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
-  icalcomponent_add_property(calendar.get(), icalproperty_new_prodid("-//Zylo//Zylo 1.0.4.0//EN"));
+  icalcomponent_add_property(calendar.get(), icalproperty_new_prodid("-//Zylo//Zylo " ZYLO_VERSION "//EN"));
   return calendar;
 }
 

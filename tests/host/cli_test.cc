@@ -65,7 +65,7 @@ class CliTest : public ::testing::Test {
 TEST_F(CliTest, EvalAsksThePlugInForItsVersion) {
   Outcome r = run({"eval", "Zylo_Version", "Zylo_Version(\"short\")"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "1.0.4.0\n1.0.4.0\n");
+  EXPECT_EQ(r.out, ZYLO_VERSION "\n" ZYLO_VERSION "\n");
 }
 
 TEST_F(CliTest, InfoListsStringsAndFunctions) {
@@ -81,7 +81,7 @@ TEST_F(CliTest, ReplReadsStandardInput) {
   Outcome r = run({"--json", "repl"}, "1 + 1\nZylo_Version\n");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
-            "{\"type\":\"number\",\"value\":\"2\"}\n{\"type\":\"text\",\"value\":\"1.0.4.0\"}\n");
+            "{\"type\":\"number\",\"value\":\"2\"}\n{\"type\":\"text\",\"value\":\"" ZYLO_VERSION "\"}\n");
 }
 
 TEST_F(CliTest, FailuresExitWithTwoAndAMessage) {
@@ -225,7 +225,7 @@ TEST_F(ParallelRunTest, EachScriptRunsOnceInASessionOfItsOwn) {
   for (int session = 1; session <= 3; ++session) {
     const std::string name = names[session - 1];
     EXPECT_EQ(linesOf(r.out, session),
-              (std::vector<std::string>{name + " Main p", name + " 1.0.4.0"}))
+              (std::vector<std::string>{name + " Main p", name + " " ZYLO_VERSION}))
         << r.out;
   }
   Outcome json = run({"--json", "run", "--parallel", script("One", "  Show [ 1 ]\n")});

@@ -107,7 +107,7 @@ TEST_F(RawInterfaceTest, StringsInitIdleFunctionAndShutdown) {
   // zylo-host's environment is the calling session's id.
   uintptr_t environment = 7;
   EXPECT_EQ(function(151, &environment, parms, result), 0);
-  EXPECT_EQ(fmxhost::valueOf(result).asText(), u"Tessaly 1.0.4.0");
+  EXPECT_EQ(fmxhost::valueOf(result).asText(), u"Tessaly " ZYLO_VERSION);
   for (FM_Data* d : {argument, result}) FM_Data_Delete(d, &err);
   FM_Text_Delete(longForm, &err);
   FM_Locale_Delete(locale, &err);

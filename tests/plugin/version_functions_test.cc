@@ -31,12 +31,12 @@ class VersionFunctionsTest : public ::testing::Test {
 };
 
 TEST_F(VersionFunctionsTest, VersionFormats) {
-  EXPECT_EQ(textOf(host_.call(u"Zylo_Version")), u"1.0.4.0");
+  EXPECT_EQ(textOf(host_.call(u"Zylo_Version")), u"" ZYLO_VERSION);
   for (auto format : {u"short", u"Short", u"SHORT"}) {
-    EXPECT_EQ(textOf(host_.call(u"Zylo_Version", {text(format)})), u"1.0.4.0");
+    EXPECT_EQ(textOf(host_.call(u"Zylo_Version", {text(format)})), u"" ZYLO_VERSION);
   }
   for (auto format : {u"long", u"", u"shortly"}) {
-    EXPECT_EQ(textOf(host_.call(u"Zylo_Version", {text(format)})), u"Tessaly 1.0.4.0");
+    EXPECT_EQ(textOf(host_.call(u"Zylo_Version", {text(format)})), u"Tessaly " ZYLO_VERSION);
   }
 }
 
@@ -59,7 +59,7 @@ TEST(VersionFunctionsOnNewerSystem, ContextFunctionsRefuseAndVersionWorks) {
   EXPECT_EQ(textOf(host.call(u"Zylo_GetItemCountForType", {text(u"event")})), u"!!ERROR!!");
   EXPECT_EQ(textOf(host.call(u"Zylo_GetLastError")), u"This operating system is not supported.");
   EXPECT_EQ(host.call(u"Zylo_GetLastError", {text(u"number")}).asText(), u"9015");
-  EXPECT_EQ(textOf(host.call(u"Zylo_Version")), u"1.0.4.0");
+  EXPECT_EQ(textOf(host.call(u"Zylo_Version")), u"" ZYLO_VERSION);
   EXPECT_EQ(textOf(host.call(u"Zylo_GetLastError")), u"Success");
 }
 
