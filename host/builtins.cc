@@ -121,13 +121,14 @@ Value valueCount(Evaluator& ev, const Call& call) {
 }
 
 // What Get ( ... ) can report.
-enum class Selector { kCurrentTimestamp, kScriptParameter, kScriptResult, kFileName, kScriptName };
+enum class Selector { kCurrentTimestamp, kCurrentDate, kCurrentTime, kScriptParameter, kScriptResult, kFileName, kScriptName };
 
 std::optional<Selector> selectorOf(const Expr& e) {
   const auto* name = std::get_if<Name>(&e.node);
   if (!name) return std::nullopt;
   constexpr std::pair<std::u16string_view, Selector> kSelectors[] = {
-      {u"CurrentTimestamp", Selector::kCurrentTimestamp}, {u"ScriptParameter", Selector::kScriptParameter},
+      {u"CurrentTimestamp", Selector::kCurrentTimestamp}, {u"CurrentDate", Selector::kCurrentDate},
+      {u"CurrentTime", Selector::kCurrentTime},           {u"ScriptParameter", Selector::kScriptParameter},
       {u"ScriptResult", Selector::kScriptResult},         {u"FileName", Selector::kFileName},
       {u"ScriptName", Selector::kScriptName}};
   for (const auto& [text, selector] : kSelectors) {
@@ -139,18 +140,23 @@ std::optional<Selector> selectorOf(const Expr& e) {
 void checkGetSelector(const Call& call) {
   if (!selectorOf(*call.args[0])) {
     throw SyntaxError(call.args[0]->column,
-                      "Get knows CurrentTimestamp, ScriptParameter, ScriptResult, FileName and ScriptName");
+                      "Get knows CurrentTimestamp, CurrentDate, CurrentTime, ScriptParameter, ScriptResult, FileName "
+                      "and ScriptName");
   }
+}
+
+// Wall-clock time in the environment's zone, to the second.
+Timestamp currentTimestamp(Evaluator& ev) {
+  const Environment& env = ev.environment();
+  foundation::LocalDateTime now = foundation::splitGregorian(env.clock->now(), *env.zone);
+  return {{now.year, now.month, now.day}, {now.hour, now.minute, now.second, 0}};
 }
 
 Value get(Evaluator& ev, const Call& call) {
   switch (*selectorOf(*call.args[0])) {
-    case Selector::kCurrentTimestamp: {
-      // Wall-clock time in the environment's zone, to the second.
-      const Environment& env = ev.environment();
-      foundation::LocalDateTime now = foundation::splitGregorian(env.clock->now(), *env.zone);
-      return {Timestamp{{now.year, now.month, now.day}, {now.hour, now.minute, now.second, 0}}};
-    }
+    case Selector::kCurrentTimestamp: return {currentTimestamp(ev)};
+    case Selector::kCurrentDate: return {currentTimestamp(ev).date};
+    case Selector::kCurrentTime: return {currentTimestamp(ev).time};
     case Selector::kScriptParameter: return ev.script().current().parameter;
     case Selector::kScriptResult: return ev.script().scriptResult;
     case Selector::kFileName: return {ev.script().current().fileName};
@@ -269,6 +275,47 @@ Value round(Evaluator& ev, const Call& call) {
   return {roundedTo(numberArg(ev, call, 0), numberArg(ev, call, 1).truncated())};
 }
 
+// Mod ( number ; divisor ): the remainder takes the divisor's sign, so
+// Mod ( -1 ; 7 ) is 6; a zero divisor has no answer.
+Value modulo(Evaluator& ev, const Call& call) {
+  const Number n = numberArg(ev, call, 0);
+  const Number divisor = numberArg(ev, call, 1);
+  std::optional<Number> quotient = divide(n, divisor);
+  if (!quotient) return invalidResult();
+  Number floor = Number::fromInt(quotient->truncated());
+  if (compare(floor, *quotient) > 0) floor = subtract(floor, Number::fromInt(1));
+  return {subtract(n, multiply(divisor, floor))};
+}
+
+// A part of a date (or of a timestamp's date); empty text for anything else.
+template <int (*part)(const Date&)>
+Value datePart(Evaluator& ev, const Call& call) {
+  std::optional<Date> day = dateOf(arg(ev, call, 0));
+  return day ? Value{Number::fromInt(part(*day))} : Value{u""};
+}
+int yearOf(const Date& d) { return d.year; }
+int monthOf(const Date& d) { return d.month; }
+int dayOf(const Date& d) { return d.day; }
+// 1 for Sunday to 7 for Saturday; day 1 (1 January of year 1) was a Monday.
+int weekdayOf(const Date& d) { return int(dayNumber(d) % 7) + 1; }
+
+Value dayName(Evaluator& ev, const Call& call) {
+  static constexpr std::u16string_view kNames[] = {u"Sunday",   u"Monday", u"Tuesday", u"Wednesday",
+                                                   u"Thursday", u"Friday", u"Saturday"};
+  std::optional<Date> day = dateOf(arg(ev, call, 0));
+  return day ? Value{std::u16string(kNames[weekdayOf(*day) - 1])} : Value{u""};
+}
+
+// A part of a time (or of a timestamp's time).
+template <int64_t (*part)(const Time&)>
+Value timePart(Evaluator& ev, const Call& call) {
+  std::optional<Time> clock = timeOf(arg(ev, call, 0));
+  return clock ? Value{Number::fromInt(part(*clock))} : Value{u""};
+}
+int64_t hourOf(const Time& t) { return t.hour; }
+int64_t minuteOf(const Time& t) { return t.minute; }
+int64_t secondOf(const Time& t) { return t.second; }
+
 const auto kBuiltins = std::to_array<Builtin>({
     {u"Date", 3, 3, date},
     {u"Time", 3, 3, time},
@@ -298,6 +345,15 @@ const auto kBuiltins = std::to_array<Builtin>({
     {u"Abs", 1, 1, absolute},
     {u"Int", 1, 1, integer},
     {u"Round", 2, 2, round},
+    {u"Mod", 2, 2, modulo},
+    {u"Year", 1, 1, datePart<yearOf>},
+    {u"Month", 1, 1, datePart<monthOf>},
+    {u"Day", 1, 1, datePart<dayOf>},
+    {u"DayOfWeek", 1, 1, datePart<weekdayOf>},
+    {u"DayName", 1, 1, dayName},
+    {u"Hour", 1, 1, timePart<hourOf>},
+    {u"Minute", 1, 1, timePart<minuteOf>},
+    {u"Seconds", 1, 1, timePart<secondOf>},
 });
 
 }  // namespace

@@ -71,7 +71,7 @@ TEST(SyntaxErrors, CoverParameterCounts) {
   EXPECT_EQ(errorColumn(u"Case ( 1 )"), 1);
   EXPECT_EQ(errorColumn(u"Test_Count ( 1 )"), 1);
   EXPECT_EQ(errorColumn(u"Test_Join"), 1);
-  EXPECT_EQ(errorColumn(u"Get ( CurrentDate )"), 7);
+  EXPECT_EQ(errorColumn(u"Get ( CurrentUser )"), 7);
   EXPECT_EQ(errorColumn(u"Test_Count ( )"), 0);
 }
 

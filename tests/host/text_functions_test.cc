@@ -42,6 +42,23 @@ TEST(NumberFunctions, RoundHalfAwayFromZero) {
   EXPECT_EQ(shown(u"Int ( -3.7 ) & \" \" & Abs ( -2.5 )"), "-3 2.5");
 }
 
+TEST(NumberFunctions, ModTakesTheDivisorsSign) {
+  EXPECT_EQ(shown(u"Mod ( 10 ; 3 ) & \" \" & Mod ( -1 ; 7 ) & \" \" & Mod ( 5 ; -3 ) & \" \" & Mod ( 7.5 ; 2 )"),
+            "1 6 -1 1.5");
+  EXPECT_EQ(shown(u"Mod ( 1 ; 0 )"), "?");
+}
+
+TEST(DateAndTimeParts, OfDatesTimesAndTimestamps) {
+  // The injected clock reads Thursday 15 January 2026, 13:00.
+  EXPECT_EQ(shown(u"DayOfWeek ( Get ( CurrentDate ) ) & DayName ( Get ( CurrentDate ) )"), "5Thursday");
+  EXPECT_EQ(shown(u"DayOfWeek ( Date ( 1 ; 1 ; 1 ) ) & DayOfWeek ( Date ( 12 ; 31 ; 4000 ) )"), "21");
+  EXPECT_EQ(shown(u"Year ( \"12/9/2026\" ) & \"-\" & Month ( Get ( CurrentTimestamp ) ) & \"-\" & Day ( Date ( 2 ; 30 ; 2026 ) )"),
+            "2026-1-2");
+  EXPECT_EQ(shown(u"Hour ( Get ( CurrentTime ) ) & \":\" & Minute ( Time ( 9 ; 75 ; 0 ) ) & \":\" & Seconds ( Time ( 0 ; 0 ; 61 ) )"),
+            "13:15:1");
+  EXPECT_EQ(shown(u"DayName ( \"\" ) & Hour ( \"soon\" )"), "");
+}
+
 TEST(Comparisons, TextWithoutANumberIsNeverANumber) {
   EXPECT_EQ(shown(u"0 = \"!!ERROR!!\""), "0");
   EXPECT_EQ(shown(u"10 > \"9\""), "1");
