@@ -64,6 +64,11 @@ void ComponentEditor::setTime(icalcomponent* c, icalproperty_kind kind,
   }
 }
 
+bool ComponentEditor::startsADay(foundation::Date at) const {
+  const foundation::LocalDateTime l = foundation::splitGregorian(at, *zone_);
+  return l.hour == 0 && l.minute == 0 && l.second == 0;
+}
+
 void ComponentEditor::setUtcTime(icalcomponent* c, icalproperty_kind kind,
                                  std::optional<foundation::Date> at) {
   removeAll(c, kind);

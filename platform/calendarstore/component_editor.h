@@ -32,6 +32,9 @@ class ComponentEditor {
   // there; none removes the property.
   void setTime(icalcomponent* c, icalproperty_kind kind, std::optional<foundation::Date> at,
                bool asDate);
+  // Whether `at` is the first second of a day in the editor's zone: how the
+  // host hands over a date.
+  bool startsADay(foundation::Date at) const;
   // Always in UTC (COMPLETED, DTSTAMP, LAST-MODIFIED, CREATED).
   void setUtcTime(icalcomponent* c, icalproperty_kind kind, std::optional<foundation::Date> at);
   // A time in the same form as `like` (its TZID, UTC, floating or date):

@@ -21,12 +21,23 @@ namespace {
 
 constexpr unsigned kAllFields = ~0u;
 
+// A due date the script gave as a day is written as that day, as calendar
+// programs write a task due on a day; a task that starts at a time keeps a
+// due time, as its start and due must be of one kind.
+bool dueOnADay(const ComponentEditor& editor, icalcomponent* c, const std::optional<Date>& due) {
+  if (!due || !editor.startsADay(*due)) return false;
+  icalproperty* start = icalcomponent_get_first_property(c, ICAL_DTSTART_PROPERTY);
+  return !start || icalproperty_get_dtstart(start).is_date;
+}
+
 void applyTaskFields(ComponentEditor& editor, icalcomponent* c, const zylo::CalTask& t,
                      unsigned fields, Date now) {
   if (fields & CalCalendarItem::kTitle) editor.setText(c, ICAL_SUMMARY_PROPERTY, t.title());
   if (fields & CalCalendarItem::kNotes) editor.setText(c, ICAL_DESCRIPTION_PROPERTY, t.notes());
   if (fields & CalCalendarItem::kUrl) editor.setUrl(c, t.url());
-  if (fields & CalCalendarItem::kDueDate) editor.setTime(c, ICAL_DUE_PROPERTY, t.dueDate(), false);
+  if (fields & CalCalendarItem::kDueDate) {
+    editor.setTime(c, ICAL_DUE_PROPERTY, t.dueDate(), dueOnADay(editor, c, t.dueDate()));
+  }
   if (fields & CalCalendarItem::kCompletedDate) {
     editor.setUtcTime(c, ICAL_COMPLETED_PROPERTY, t.completedDate());
     if (t.completedDate()) editor.setStatus(c, ICAL_STATUS_COMPLETED);

@@ -1,5 +1,5 @@
 // What a save writes and reads back: texts with their blanks, a repetition
-// that ends on a date, the date stamp, all-day dates in a zone that skipped
+// that ends on a date, a task due on a day, the date stamp, all-day dates in a zone that skipped
 // a day, and a series left with no occurrence.
 #include "tests/calendarstore/store_fixture.h"
 
@@ -103,6 +103,29 @@ TEST_F(WrittenValuesTest, ARepetitionEndingOnADateKeepsThatDay) {
       1, zylo::CalRecurrenceEnd::recurrenceEndWithEndDate(local(2026, 6, 25, 9))));
   ASSERT_TRUE(store_->saveEvent(*exact, CalSpan::kThisEvent, error_));
   EXPECT_TRUE(contains(fileOf(*exact), "UNTIL=20260625T070000Z\r\n")) << fileOf(*exact);
+}
+
+TEST_F(WrittenValuesTest, ADueDateGivenAsADayIsWrittenAsThatDay) {
+  writeItem("cal", "started.ics", "BEGIN:VTODO\nUID:started\nDTSTART:20260601T080000Z\nSUMMARY:s\nEND:VTODO\n");
+  store();
+  auto day = zylo::CalTask::task();
+  day->setCalendar(calendar("cal"));
+  day->setDueDate(local(2026, 12, 24));
+  ASSERT_TRUE(store_->saveTask(*day, error_));
+  EXPECT_TRUE(contains(fileOf(*day), "\r\nDUE;VALUE=DATE:20261224\r\n")) << fileOf(*day);
+  day->setDueDate(local(2026, 12, 24, 10));
+  ASSERT_TRUE(store_->saveTask(*day, error_));
+  EXPECT_TRUE(contains(fileOf(*day), "\r\nDUE;TZID=Europe/Berlin:20261224T100000\r\n")) << fileOf(*day);
+  // A task that starts at a time is due at a time, even at midnight.
+  auto started = std::make_shared<zylo::CalTask>(*store_->taskWithUID(u"started"));
+  started->setDueDate(local(2026, 12, 24));
+  ASSERT_TRUE(store_->saveTask(*started, error_));
+  EXPECT_TRUE(contains(fileOf(*started), "\r\nDUE;TZID=Europe/Berlin:20261224T000000\r\n")) << fileOf(*started);
+
+  day->setDueDate(local(2026, 12, 25));
+  ASSERT_TRUE(store_->saveTask(*day, error_));
+  store();
+  EXPECT_EQ(store_->taskWithUID(day->uid())->dueDate(), local(2026, 12, 25));
 }
 
 // Pacific/Apia went from 29 to 31 December 2011: the 30th's midnight is

@@ -173,7 +173,7 @@ def todoman(root, *args, stdin=None):
 
 def todoman_round_trip(root, host):
     """A task todoman wrote, changed by Zylo and read back by todoman; an
-    address Zylo wrote, kept by todoman's own edit."""
+    address Zylo wrote, kept by todoman's own edit; a day Zylo wrote as due."""
     todoman(root, "new", "-l", "work", "-r", "--due", "2026-06-20 10:00", "Written by todoman",
             stdin="line one\nline two")
     path = next(p for p in (root / "calendars").rglob("*.ics") if b"Written by todoman" in p.read_bytes())
@@ -193,6 +193,12 @@ def todoman_round_trip(root, host):
                      'Zylo_GetProperty ( "task" ; "notes" )', 'Zylo_GetProperty ( "task" ; "url" )',
                      'Zylo_GetProperty ( "task" ; "iscompleted" )')
     assert read[1:] == [written["description"].replace("\n", "\r"), UTF8_URL, "True"], read
+    # A due date given as a FileMaker date is a day to todoman, with no time.
+    host.eval('Zylo_NewItem ( "task" )', 'Zylo_SetProperty ( "task" ; "calendartitle" ; "Work" )',
+              'Zylo_SetProperty ( "task" ; "title" ; "Due on a day" )',
+              'Zylo_SetProperty ( "task" ; "duedate" ; Date ( 6 ; 21 ; 2026 ) )', 'Zylo_SaveItem ( "task" )')
+    line = next(l for l in todoman(root, "list", "--status", "ANY").splitlines() if "Due on a day" in l)
+    assert re.search(r" 2026-06-21 Due on a day", line), line
 
 
 def main():
