@@ -9,6 +9,7 @@ void iCalFunctions::releaseItems() {
   m_calendar.reset();
   m_task.reset();
   m_event.reset();
+  m_eventIsSeries = false;
   m_attendee.reset();
   m_recurrencerule.reset();
   m_taskPredicate.reset();

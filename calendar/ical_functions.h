@@ -183,6 +183,9 @@ class iCalFunctions {
   foundation::OptionalString lastErrorString;
   std::shared_ptr<CalCalendar> m_calendar;
   std::shared_ptr<CalEvent> m_event;
+  // The current event was opened by its identifier alone: it stands for its
+  // whole series, and a save without a span changes all of it.
+  bool m_eventIsSeries = false;
   std::shared_ptr<CalTask> m_task;
   std::shared_ptr<const CalAttendee> m_attendee;
   CalRecurrenceRule::Ptr m_recurrencerule;

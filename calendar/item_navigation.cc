@@ -12,6 +12,7 @@ int32_t iCalFunctions::openEventWithUID(const foundation::String& uid,
   releaseItems();
   try {
     m_event = store()->eventWithUID(uid, occurrence);
+    m_eventIsSeries = !occurrence;
   } catch (const CalendarStoreException& e) {
     noteStoreException(e);
     return -1;
@@ -32,6 +33,7 @@ int32_t iCalFunctions::openEventAt(int32_t position) {
   m_recurrencerule.reset();
   m_task.reset();
   m_event.reset();
+  m_eventIsSeries = false;
   CalendarStore::EventList events = store()->eventsWithPredicate(*m_eventPredicate);
   std::optional<size_t> index = indexAt(position, events->size());
   if (!index) return failWith(kIndexOutOfBounds);
@@ -48,6 +50,7 @@ int32_t iCalFunctions::openTaskAt(int32_t position) {
   m_recurrencerule.reset();
   m_task.reset();
   m_event.reset();
+  m_eventIsSeries = false;
   if (!m_taskPredicate) return failWith(kInvalidCallOrder);
   CalendarStore::TaskList tasks = store()->tasksWithPredicate(*m_taskPredicate);
   std::optional<size_t> index = indexAt(position, tasks->size());

@@ -21,10 +21,10 @@ std::optional<CalSpan> spanFor(const String& keyword) {
 }
 
 // An occurrence of a repeating event alone, unless its rule is what
-// changed: a rule belongs to the whole series. Any other event is saved
-// whole.
-CalSpan defaultSpan(const CalEvent& event) {
-  const bool occurrence = event.recurrenceRule() && event.occurrence();
+// changed: a rule belongs to the whole series. Any other event, and a
+// repeating event opened as its series, is saved whole.
+CalSpan defaultSpan(const CalEvent& event, bool openedAsSeries) {
+  const bool occurrence = event.recurrenceRule() && event.occurrence() && !openedAsSeries;
   const bool ruleChanged = event.changedFields() & CalCalendarItem::kRecurrenceRule;
   return occurrence && !ruleChanged ? CalSpan::kThisEvent : CalSpan::kAllEvents;
 }
@@ -58,7 +58,7 @@ int32_t iCalFunctions::saveItem(const OptionalString& type, const OptionalString
       saved = store()->saveTask(*m_task, error);
     } else if (keyword == u"event") {
       if (!m_event) return failWith(kInvalidCallOrder);
-      saved = store()->saveEvent(*m_event, spanValue.value_or(defaultSpan(*m_event)), error);
+      saved = store()->saveEvent(*m_event, spanValue.value_or(defaultSpan(*m_event, m_eventIsSeries)), error);
       // The saved event may repeat differently now: the next read of its
       // rule takes the event's own.
       if (saved) m_recurrencerule.reset();

@@ -7,16 +7,29 @@
 namespace foundation {
 namespace {
 
-// "10.<digits>" gives the digits' value; anything else fails.
+// Digits from the start of `text`, consumed; none when it starts otherwise.
+std::optional<int> numberAt(std::string_view& text) {
+  if (text.empty() || text.front() < '0' || text.front() > '9') return std::nullopt;
+  int value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc()) return std::nullopt;
+  text.remove_prefix(size_t(end - text.data()));
+  return value;
+}
+
+// "10.<minor>", with or without ".<patch>", gives the minor's value;
+// anything else fails.
 std::optional<int> minorOf(std::string_view version) {
   constexpr std::string_view kMajor = "10.";
   if (!version.starts_with(kMajor)) return std::nullopt;
   version.remove_prefix(kMajor.size());
-  if (version.empty() || version.front() < '0' || version.front() > '9') return std::nullopt;
-  int minor = 0;
-  auto [end, error] = std::from_chars(version.data(), version.data() + version.size(), minor);
-  if (error != std::errc() || end != version.data() + version.size()) return std::nullopt;
-  return minor;
+  const std::optional<int> minor = numberAt(version);
+  if (!minor) return std::nullopt;
+  if (version.starts_with('.')) {
+    version.remove_prefix(1);
+    if (!numberAt(version)) return std::nullopt;
+  }
+  return version.empty() ? minor : std::nullopt;
 }
 
 class EnvironmentOsVersion final : public OsVersion {

@@ -15,8 +15,8 @@ class OsVersion {
   virtual std::optional<int> minorVersion() const = 0;
 };
 
-// Reads ZYLO_OS_VERSION at each query: "10.9" answers 9; unset or not of
-// the form 10.y, the query fails.
+// Reads ZYLO_OS_VERSION at each query: "10.9" and "10.9.5" answer 9; unset
+// or not of the form 10.y or 10.y.z, the query fails.
 std::shared_ptr<const OsVersion> environmentOsVersion();
 
 }  // namespace foundation

@@ -69,7 +69,12 @@ TEST_F(ItemSavingTest, SpanKeywordsAnyCase) {
 }
 
 TEST_F(ItemSavingTest, WithoutASpanAnOccurrenceIsSavedAloneAndAnyOtherEventWhole) {
+  // Opened by its identifier alone, a repeating event is its series.
   ASSERT_EQ(context().openEventWithUID(u"weekly", std::nullopt), 0);
+  context().setEventProp(String(u"title"), {String(u"Renamed"), std::nullopt});
+  ASSERT_EQ(context().saveItem(String(u"event"), std::nullopt), 0);
+  EXPECT_EQ(savedSpan(), CalSpan::kAllEvents);
+  ASSERT_EQ(context().openEventWithUID(u"weekly", utc(2026, 6, 8, 9)), 0);
   context().setEventProp(String(u"title"), {String(u"Moved"), std::nullopt});
   ASSERT_EQ(context().saveItem(String(u"event"), std::nullopt), 0);
   EXPECT_EQ(savedSpan(), CalSpan::kThisEvent);

@@ -23,11 +23,13 @@ TEST(OsVersion, MinorOfTen) {
   EXPECT_EQ(minorWith("10.8"), 8);
   EXPECT_EQ(minorWith("10.9"), 9);
   EXPECT_EQ(minorWith("10.15"), 15);
+  EXPECT_EQ(minorWith("10.9.0"), 9);
+  EXPECT_EQ(minorWith("10.8.5"), 8);
 }
 
 TEST(OsVersion, UnsetOrUnreadableFails) {
   for (const char* value : {static_cast<const char*>(nullptr), "", "10", "10.", "11.2", "10.x",
-                            "10.9.1", "10.-1", "10.99999999999"}) {
+                            "10.9.", "10.9.x", "10.9.1.2", "10.-1", "10.99999999999"}) {
     EXPECT_EQ(minorWith(value), std::nullopt) << (value ? value : "unset");
   }
 }

@@ -3,6 +3,7 @@
 // spans of a weekly event, checked on the files.
 #include <fstream>
 #include <iterator>
+#include <map>
 
 #include "calendar/calendar_store.h"
 #include "tests/functions/function_fixture.h"
@@ -220,7 +221,7 @@ TEST_F(ItemEditingTest, SavingThisOccurrenceOrTheFutureOnes) {
   EXPECT_EQ(itemFiles("work"), 5u);
 }
 
-TEST_F(ItemEditingTest, SavingAllMovesEveryOccurrenceAndNoSpanOnlyThisOne) {
+TEST_F(ItemEditingTest, SavingAllMovesEveryOccurrenceAndNoSpanOnlyThisOneOrTheOpenedSeries) {
   expectDone(openStandup(8));
   expectDone(set(u"event", u"title", text(u"Only the 8th")));
   expectDone(save(u"event"));
@@ -233,6 +234,24 @@ TEST_F(ItemEditingTest, SavingAllMovesEveryOccurrenceAndNoSpanOnlyThisOne) {
   expectDone(call(u"Zylo_OpenItemWithUID", {text(u"event"), text(u"standup")}));
   expectTimestamp(get(u"event", u"startdate"), 2026, 6, 1, 10, 30, 0);
   expectTimestamp(get(u"event", u"enddate"), 2026, 6, 1, 11, 0, 0);
+
+  // Opened by its identifier alone, the event is its series: no span saves
+  // all of it, and no occurrence comes apart.
+  expectDone(set(u"event", u"title", text(u"Renamed series")));
+  expectDone(save(u"event"));
+  const std::string written = file("work/standup.ics");
+  EXPECT_EQ(written.find("RECURRENCE-ID"), written.rfind("RECURRENCE-ID")) << written;  // the 8th's alone
+  expectDone(call(u"Zylo_EventsFetch", {timestamp(2026, 6, 1, 0, 0, 0), timestamp(2026, 6, 23, 0, 0, 0),
+                                        text(u"Work"), text(u"")}));
+  std::map<std::u16string, int> titles;
+  expectNumber(call(u"Zylo_GetItemCountForType", {text(u"event")}), 5);  // and the design review
+  for (int i = 1; i <= 5; ++i) {
+    expectDone(call(u"Zylo_OpenItemAt", {text(u"event"), number(i)}));
+    ++titles[title()];
+  }
+  EXPECT_EQ(titles[u"Renamed series"], 3);
+  EXPECT_EQ(titles[u"Only the 8th"], 1);
+  EXPECT_EQ(titles[u"Stand-up"], 0);
 }
 
 TEST_F(ItemEditingTest, RemovingThisTheFutureOrAllOccurrences) {
