@@ -287,17 +287,21 @@ Value modulo(Evaluator& ev, const Call& call) {
   return {subtract(n, multiply(divisor, floor))};
 }
 
-// A part of a date (or of a timestamp's date); empty text for anything else.
-template <int (*part)(const Date&)>
-Value datePart(Evaluator& ev, const Call& call) {
-  std::optional<Date> day = dateOf(arg(ev, call, 0));
-  return day ? Value{Number::fromInt(part(*day))} : Value{u""};
+// A part of a date, time or timestamp, read as `read` reads its argument;
+// empty text for anything else.
+template <class T, std::optional<T> (*read)(const Value&), int64_t (*part)(const T&)>
+Value partOf(Evaluator& ev, const Call& call) {
+  std::optional<T> value = read(arg(ev, call, 0));
+  return value ? Value{Number::fromInt(part(*value))} : Value{u""};
 }
-int yearOf(const Date& d) { return d.year; }
-int monthOf(const Date& d) { return d.month; }
-int dayOf(const Date& d) { return d.day; }
+int64_t yearOf(const Date& d) { return d.year; }
+int64_t monthOf(const Date& d) { return d.month; }
+int64_t dayOf(const Date& d) { return d.day; }
 // 1 for Sunday to 7 for Saturday; day 1 (1 January of year 1) was a Monday.
-int weekdayOf(const Date& d) { return int(dayNumber(d) % 7) + 1; }
+int64_t weekdayOf(const Date& d) { return dayNumber(d) % 7 + 1; }
+int64_t hourOf(const Time& t) { return t.hour; }
+int64_t minuteOf(const Time& t) { return t.minute; }
+int64_t secondOf(const Time& t) { return t.second; }
 
 Value dayName(Evaluator& ev, const Call& call) {
   static constexpr std::u16string_view kNames[] = {u"Sunday",   u"Monday", u"Tuesday", u"Wednesday",
@@ -305,16 +309,6 @@ Value dayName(Evaluator& ev, const Call& call) {
   std::optional<Date> day = dateOf(arg(ev, call, 0));
   return day ? Value{std::u16string(kNames[weekdayOf(*day) - 1])} : Value{u""};
 }
-
-// A part of a time (or of a timestamp's time).
-template <int64_t (*part)(const Time&)>
-Value timePart(Evaluator& ev, const Call& call) {
-  std::optional<Time> clock = timeOf(arg(ev, call, 0));
-  return clock ? Value{Number::fromInt(part(*clock))} : Value{u""};
-}
-int64_t hourOf(const Time& t) { return t.hour; }
-int64_t minuteOf(const Time& t) { return t.minute; }
-int64_t secondOf(const Time& t) { return t.second; }
 
 const auto kBuiltins = std::to_array<Builtin>({
     {u"Date", 3, 3, date},
@@ -346,14 +340,14 @@ const auto kBuiltins = std::to_array<Builtin>({
     {u"Int", 1, 1, integer},
     {u"Round", 2, 2, round},
     {u"Mod", 2, 2, modulo},
-    {u"Year", 1, 1, datePart<yearOf>},
-    {u"Month", 1, 1, datePart<monthOf>},
-    {u"Day", 1, 1, datePart<dayOf>},
-    {u"DayOfWeek", 1, 1, datePart<weekdayOf>},
+    {u"Year", 1, 1, partOf<Date, dateOf, yearOf>},
+    {u"Month", 1, 1, partOf<Date, dateOf, monthOf>},
+    {u"Day", 1, 1, partOf<Date, dateOf, dayOf>},
+    {u"DayOfWeek", 1, 1, partOf<Date, dateOf, weekdayOf>},
     {u"DayName", 1, 1, dayName},
-    {u"Hour", 1, 1, timePart<hourOf>},
-    {u"Minute", 1, 1, timePart<minuteOf>},
-    {u"Seconds", 1, 1, timePart<secondOf>},
+    {u"Hour", 1, 1, partOf<Time, timeOf, hourOf>},
+    {u"Minute", 1, 1, partOf<Time, timeOf, minuteOf>},
+    {u"Seconds", 1, 1, partOf<Time, timeOf, secondOf>},
 });
 
 }  // namespace

@@ -11,15 +11,14 @@ usage: recurrence_expansion_check.py ZYLO_HOST
 """
 
 import datetime
-import json
-import os
 import pathlib
-import subprocess
 import sys
 import tempfile
 import zoneinfo
 
 from dateutil import rrule
+
+import zylo_host
 
 ZONE_NAME = "Europe/Berlin"
 ZONE = zoneinfo.ZoneInfo(ZONE_NAME)
@@ -32,22 +31,6 @@ def stamp(dt):
 
 def quoted(text):
     return '"' + text.replace('"', '""') + '"'
-
-
-class Host:
-    def __init__(self, exe, calendars):
-        self.exe = exe
-        self.calendars = calendars
-
-    def eval(self, *calculations):
-        # The store's index in a hidden folder of the root, unless the suite runs without one.
-        index = "off" if os.environ.get("ZYLO_STORE_INDEX") == "off" else f"{self.calendars}/.index"
-        env = dict(os.environ, TZ=ZONE_NAME, ZYLO_OS_VERSION="10.8", ZYLO_STORE_INDEX=index)
-        run = subprocess.run([self.exe, "--json", "--calendars", str(self.calendars), "eval",
-                              *calculations], env=env, capture_output=True, text=True, check=False)
-        if run.returncode != 0:
-            raise AssertionError(f"zylo-host failed ({run.returncode}): {run.stderr}")
-        return [json.loads(line) for line in run.stdout.splitlines()]
 
 
 class Shape:
@@ -130,7 +113,7 @@ def value(result):
 
 
 def create(host, shape):
-    results = host.eval(
+    results = host.answers(
         'Zylo_NewItem ( "event" )',
         'Zylo_SetProperty ( "event" ; "calendartitle" ; "Plans" )',
         'Zylo_SetProperty ( "event" ; "title" ; ' + quoted(shape.name) + " )",
@@ -150,7 +133,7 @@ def read_back(host, shape, uid):
     calls += [f'Zylo_GetProperty ( "recurrencerule" ; "{k}" )' for k in READ_KEYWORDS]
     calls += [f'Zylo_GetProperty ( "recurrencerule" ; "recurrenceend" ; "{k}" )'
               for k in END_KEYWORDS + ["enddate"]]
-    results = host.eval(*calls)
+    results = host.answers(*calls)
     keys = READ_KEYWORDS + ["end:" + k for k in END_KEYWORDS]
     reads = {k: value(r) for k, r in zip(keys, results[1:])}
     for keyword, expected in shape.reads.items():
@@ -165,12 +148,12 @@ def read_back(host, shape, uid):
 def fetched_starts(host, shape, uid):
     fetch = (f"Zylo_EventsFetch ( {stamp(shape.start.replace(hour=0))} ; "
              f"{stamp(shape.window_end)} ; \"Plans\" ; {quoted(uid)} )")
-    count = int(value(host.eval(fetch, 'Zylo_GetItemCountForType ( "event" )')[1]))
+    count = int(value(host.answers(fetch, 'Zylo_GetItemCountForType ( "event" )')[1]))
     calls = [fetch]
     for i in range(1, count + 1):
         calls += [f'Zylo_OpenItemAt ( "event" ; {i} )',
                   'Zylo_GetProperty ( "event" ; "startdate" )']
-    results = host.eval(*calls)
+    results = host.answers(*calls)
     return sorted(datetime.datetime.fromisoformat(value(r)) for r in results[2::2])
 
 
@@ -199,7 +182,7 @@ def main():
         calendars = pathlib.Path(folder)
         (calendars / "plans").mkdir()
         (calendars / "plans" / "displayname").write_text("Plans")
-        host = Host(host_exe, calendars)
+        host = zylo_host.Host(host_exe, calendars, ZONE_NAME)
         for shape in SHAPES:
             try:
                 uid = create(host, shape)

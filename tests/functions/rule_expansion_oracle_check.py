@@ -34,18 +34,17 @@ usage: rule_expansion_oracle_check.py ZYLO_HOST [--rules N] [--seed S]
 
 import argparse
 import datetime
-import json
-import os
 import pathlib
 import random
 import signal
-import subprocess
 import sys
 import tempfile
 import zoneinfo
 
 import icalendar
 import recurring_ical_events
+
+import zylo_host
 
 UTC = datetime.timezone.utc
 ZONES = ["UTC", "Europe/Berlin", "America/New_York", "Australia/Lord_Howe", "Pacific/Apia"]
@@ -194,28 +193,17 @@ def stamp(at):
             f"Time ( {at.hour} ; {at.minute} ; {at.second} ) )")
 
 
-class Host:
-    def __init__(self, exe, root):
-        self.exe, self.root = exe, root
-
-    def eval(self, *calculations):
-        index = "off" if os.environ.get("ZYLO_STORE_INDEX") == "off" else f"{self.root}/.index"
-        env = dict(os.environ, TZ="UTC", ZYLO_OS_VERSION="10.8", ZYLO_STORE_INDEX=index)
-        run = subprocess.run([self.exe, "--json", "--calendars", str(self.root), "eval", *calculations],
-                             env=env, capture_output=True, text=True, check=False)
-        if run.returncode != 0:
-            raise AssertionError(f"zylo-host failed ({run.returncode}): {run.stderr}")
-        return [json.loads(line).get("value", "") for line in run.stdout.splitlines()]
+class Host(zylo_host.Host):
 
     def starts(self, uid, window):
         fetch = f'Zylo_EventsFetch ( {stamp(window[0])} ; {stamp(window[1])} ; "Rules" ; "{uid}" )'
-        answers = self.eval(fetch, 'Zylo_GetItemCountForType ( "event" )', 'Zylo_GetLastError ( "text" )')
+        answers = self.values(fetch, 'Zylo_GetItemCountForType ( "event" )', 'Zylo_GetLastError ( "text" )')
         if answers[0] != "0":
             raise AssertionError(f"{uid}: the fetch failed: {answers}")
         calls = [fetch]
         for i in range(1, int(answers[1]) + 1):
             calls += [f'Zylo_OpenItemAt ( "event" ; {i} )', 'Zylo_GetProperty ( "event" ; "startdate" )']
-        values = self.eval(*calls)[2::2]
+        values = self.values(*calls)[2::2]
         starts = sorted(set(datetime.datetime.fromisoformat(v).replace(tzinfo=UTC) for v in values))
         return [s for s in starts if window[0] <= s < window[1]]
 
@@ -267,7 +255,7 @@ def check_regressions(host, root):
         "UID:ticks\r\nDTSTAMP:20260101T000000Z\r\nDTSTART:20260101T000000Z\r\nDURATION:PT1S\r\n"
         "SUMMARY:Ticks\r\nRRULE:FREQ=SECONDLY\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n", newline="")
     fetch = f'Zylo_EventsFetch ( {stamp(utc(2026, 3, 1))} ; {stamp(utc(2026, 3, 3))} ; "Rules" ; "ticks" )'
-    answers = host.eval(fetch, 'Zylo_GetItemCountForType ( "event" )', 'Zylo_GetLastError ( "number" )',
+    answers = host.values(fetch, 'Zylo_GetItemCountForType ( "event" )', 'Zylo_GetLastError ( "number" )',
                         "Zylo_GetLastError")
     refusal = ["0", "!!ERROR!!", "9999",
                "The range holds more than 100,000 occurrences of the event \u201cTicks\u201d; fetch a shorter range."]
@@ -321,7 +309,7 @@ def main():
                 expected = expected[:MOST]
             (root / "rules" / f"{case.uid}.ics").write_text(case.text(), newline="")
             cases.append((case, expected))
-        host = Host(args.host, root)
+        host = Host(args.host, root, "UTC")
         failures += check_regressions(host, root)
         for case, expected in cases:
             got = host.starts(case.uid, case.window)

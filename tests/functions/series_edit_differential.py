@@ -18,17 +18,16 @@ usage: series_edit_differential.py ZYLO_HOST [--sequences N] [--seed S] [--edits
 import argparse
 import dataclasses
 import datetime
-import json
-import os
 import pathlib
 import random
-import subprocess
 import sys
 import tempfile
 import zoneinfo
 
 import icalendar
 import recurring_ical_events
+
+import zylo_host
 
 BERLIN = zoneinfo.ZoneInfo("Europe/Berlin")
 NEW_YORK = zoneinfo.ZoneInfo("America/New_York")
@@ -300,28 +299,16 @@ class Model:
 
 # --- Zylo --------------------------------------------------------------------
 
-class Host:
-    def __init__(self, exe, root):
-        self.exe, self.root = exe, root
-
-    def eval(self, *calculations):
-        # The store's index in a hidden folder of the root, unless the suite runs without one.
-        index = "off" if os.environ.get("ZYLO_STORE_INDEX") == "off" else f"{self.root}/.index"
-        env = dict(os.environ, TZ="Europe/Berlin", ZYLO_OS_VERSION="10.8", ZYLO_STORE_INDEX=index)
-        run = subprocess.run([self.exe, "--json", "--calendars", str(self.root), "eval", *calculations],
-                             env=env, capture_output=True, text=True, check=False)
-        if run.returncode != 0:
-            raise AssertionError(f"zylo-host failed ({run.returncode}): {run.stderr}")
-        return [json.loads(line).get("value", "") for line in run.stdout.splitlines()]
+class Host(zylo_host.Host):
 
     def fetched(self, window):
         fetch = f'Zylo_EventsFetch ( {stamp(window[0] - 2 * DAY)} ; {stamp(window[1])} ; "all" ; "" )'
-        count = int(self.eval(fetch, 'Zylo_GetItemCountForType ( "event" )')[1])
+        count = int(self.values(fetch, 'Zylo_GetItemCountForType ( "event" )')[1])
         calls = [fetch]
         for i in range(1, count + 1):
             calls += [f'Zylo_OpenItemAt ( "event" ; {i} )'] + [
                 f'Zylo_GetProperty ( "event" ; "{p}" )' for p in ("calendartitle", "startdate", "enddate", "title")]
-        values = self.eval(*calls)[1:]
+        values = self.values(*calls)[1:]
         found = []
         for i in range(count):
             _, calendar, start, end, title = values[5 * i:5 * i + 5]
@@ -342,7 +329,7 @@ class Sequence:
         kind = rng.choice(KINDS)
         uid = f"s{number}"
         text, described = series_file(rng, uid, kind)
-        (host.root / "home" / f"{uid}.ics").write_text(text, newline="")
+        (host.calendars / "home" / f"{uid}.ics").write_text(text, newline="")
         self.log.append(f"series {described}")
         self.load(uid, kind, text)
 
@@ -371,7 +358,7 @@ class Sequence:
         return f'Zylo_OpenItemWithUID ( "event" ; {quoted(s.uid)} ; {stamp(k.original)} )'
 
     def save(self, k, span, *changes, expect_refusal=False):
-        results = self.host.eval(self.opened(k), *changes, f'Zylo_SaveItem ( "event" ; "{span}" )',
+        results = self.host.values(self.opened(k), *changes, f'Zylo_SaveItem ( "event" ; "{span}" )',
                                  'Zylo_GetLastError ( "number" )', 'Zylo_GetProperty ( "event" ; "uid" )')
         code = results[-2]
         if expect_refusal:
@@ -424,7 +411,7 @@ class Sequence:
             uid = self.save(k, span, f'Zylo_SetProperty ( "event" ; "title" ; {quoted(title)} )')
             self.model.retitle(k, span, title, uid)
         elif op == "remove":
-            results = self.host.eval(f'Zylo_RemoveItem ( "event" ; {quoted(s.uid)} ; {stamp(k.original)} ; "{span}" )')
+            results = self.host.values(f'Zylo_RemoveItem ( "event" ; {quoted(s.uid)} ; {stamp(k.original)} ; "{span}" )')
             assert results == ["0"], f"removal answered {results}"
             self.model.remove(k, span)
         elif op == "single":
@@ -448,7 +435,7 @@ class Sequence:
     def check(self):
         want = self.model.seen(WINDOW)
         got = self.host.fetched(WINDOW)
-        files = written_occurrences(self.host.root, WINDOW)
+        files = written_occurrences(self.host.calendars, WINDOW)
         for name, other in (("Zylo's fetch", got), ("the files, as recurring-ical-events reads them", files)):
             if other != want:
                 missing = [o for o in want if o not in other]

@@ -18,11 +18,9 @@ import collections
 import copy
 import dataclasses
 import datetime
-import json
 import os
 import pathlib
 import shutil
-import subprocess
 import sys
 import tempfile
 import time
@@ -37,6 +35,8 @@ import icalendar  # noqa: E402
 import pytz  # noqa: E402
 import recurring_ical_events  # noqa: E402
 from icalendar.prop import vDDDLists, vDDDTypes  # noqa: E402
+
+import zylo_host  # noqa: E402
 
 FILES = pathlib.Path(__file__).resolve().parent / "wild_calendars"
 ZONES = ["Europe/Berlin", "America/Los_Angeles", "Pacific/Auckland", "UTC"]
@@ -81,25 +81,9 @@ def fetch_call(window):
     return f'Zylo_EventsFetch ( {stamp(window[1])} ; {stamp(window[2])} ; "Wild" ; "" )'
 
 
-class Host:
-    def __init__(self, exe, root, zone, index):
-        self.exe, self.root = exe, root
-        index = "off" if os.environ.get("ZYLO_STORE_INDEX") == "off" else str(index)
-        self.env = dict(os.environ, TZ=zone, ZYLO_OS_VERSION="10.8", ZYLO_STORE_INDEX=index)
-
-    def eval(self, calculations):
-        run = subprocess.run([self.exe, "--json", "--calendars", str(self.root), "eval",
-                              *calculations], env=self.env, capture_output=True, text=True,
-                             check=False, timeout=120)
-        if run.returncode != 0:
-            raise AssertionError(f"zylo-host failed ({run.returncode}): {run.stderr}")
-        return [json.loads(line) for line in run.stdout.splitlines()]
-
-
 def zylo_rows(host):
     """{range name: {uid: [Row]}}, or {range name: error text}."""
-    answers = host.eval([c for w in RANGES for c in (fetch_call(w),
-                                                      'Zylo_GetItemCountForType ( "event" )')])
+    answers = host.answers(*[c for w in RANGES for c in (fetch_call(w), 'Zylo_GetItemCountForType ( "event" )')])
     counts = {}
     for i, window in enumerate(RANGES):
         fetched, count = answers[2 * i], answers[2 * i + 1]
@@ -111,7 +95,7 @@ def zylo_rows(host):
             calls += [f'Zylo_OpenItemAt ( "event" ; {n} )'] + [
                 f'Zylo_GetProperty ( "event" ; "{k}" )'
                 for k in ("uid", "title", "startdate", "enddate", "isallday")]
-    answers = iter(host.eval(calls))
+    answers = iter(host.answers(*calls))
     found = {w[0]: collections.defaultdict(list) if counts[w[0]] is not None
              else "the fetch failed" for w in RANGES}
     for window in RANGES:
@@ -565,7 +549,7 @@ def main():
         (root / "wild" / "displayname").write_text("Wild")
         for path in files:
             shutil.copyfile(path, root / "wild" / path.name)
-        zylo_by_zone = {zone: zylo_rows(Host(args.host, root, zone, root / f".index-{n}"))
+        zylo_by_zone = {zone: zylo_rows(zylo_host.Host(args.host, root, zone, root / f".index-{n}"))
                         for n, zone in enumerate(ZONES)}
         differing = compare(files, zylo_by_zone, args.verbose)
         if not args.only and stray_rows(files, zylo_by_zone):

@@ -30,6 +30,8 @@ from datetime import datetime, timedelta, timezone
 from dateutil.rrule import rrulestr
 from icalendar import Calendar
 
+import zylo_host
+
 KHAL = shutil.which("khal")
 TODOMAN = shutil.which("todoman")
 UTF8_URL = "https://de.wikipedia.org/wiki/Straße"
@@ -39,21 +41,10 @@ def quoted(text):
     return '"' + text.replace('"', '""') + '"'
 
 
-class Host:
-    def __init__(self, exe, calendars):
-        self.exe, self.calendars = exe, calendars
-
-    def run(self, args, zone="Europe/Berlin"):
-        env = dict(os.environ, TZ=zone, ZYLO_OS_VERSION="10.8")
-        done = subprocess.run([self.exe, "--json", "--calendars", str(self.calendars), *args],
-                              env=env, capture_output=True, text=True, check=False)
-        if done.returncode != 0:
-            raise AssertionError(f"zylo-host {args[:2]} failed ({done.returncode}): {done.stderr}")
-        return done.stdout
-
-    def eval(self, *calculations, zone="Europe/Berlin"):
-        out = self.run(["eval", *calculations], zone)
-        values = [json.loads(line)["value"] for line in out.splitlines()]
+class Host(zylo_host.Host):
+    def eval(self, *calculations, zone=None):
+        """The answers' texts; any failed calculation fails the check."""
+        values = self.values(*calculations, zone=zone)
         errors = [c for c, v in zip(calculations, values) if "!!ERROR!!" in str(v)]
         if errors:
             raise AssertionError(f"failed: {errors}")
