@@ -27,7 +27,6 @@ import json
 import os
 import pathlib
 import random
-import re
 import subprocess
 import sys
 import tempfile
